@@ -1,0 +1,282 @@
+#include "AppLayer/FileTimeValue.h"
+
+using RawLayer::ParsedNumber;
+using RawLayer::RawString;
+
+namespace AppLayer {
+
+namespace {
+
+constexpr uint16_t kFirstYear = 1601;
+constexpr uint16_t kLastYear = 30827;
+
+bool IsLeapYear(uint32_t year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+uint16_t DaysInMonth(uint16_t year, uint16_t month) {
+    static const uint8_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// SystemTimeToFileTime that rejects what Windows rejects: some Wine versions roll an
+// impossible day (2023-02-29) over into the next month instead.
+bool ToFileTime(const SYSTEMTIME& time, FILETIME* fileTime) {
+    return IsValidSystemTime(time) && SystemTimeToFileTime(&time, fileTime) != FALSE;
+}
+
+bool UtcToLocal(const SYSTEMTIME& utc, SYSTEMTIME* local) {
+    return SystemTimeToTzSpecificLocalTime(&ProcessTimeZone(), &utc, local) != FALSE;
+}
+
+// Equal calendar fields, the day of week aside.
+bool SameFields(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
+           a.wMinute == b.wMinute && a.wSecond == b.wSecond && a.wMilliseconds == b.wMilliseconds;
+}
+
+uint16_t Clamp(uint16_t value, uint16_t low, uint16_t high) {
+    return value < low ? low : (value > high ? high : value);
+}
+
+uint16_t WithParts(uint16_t flags, uint16_t partMask) {
+    return static_cast<uint16_t>((flags & ~kPartMask) | (partMask & kPartMask));
+}
+
+bool IsDigitAt(const RawString& text, int32_t pos) {
+    const uint32_t unit = text.UnitAt(pos);
+    return unit >= '0' && unit <= '9';
+}
+
+// Reads the numbers of a date, time or millisecond text: the first from the first non-blank
+// unit (so a sign or a 0x prefix counts), each further one from the next run of digits.
+// A number missing at the end reads 0.
+class FieldReader {
+public:
+    explicit FieldReader(const RawString& text) : text_(text) {
+        while (text_.UnitAt(start_) == ' ' || text_.UnitAt(start_) == '\t') {
+            ++start_;
+        }
+    }
+
+    // The low 16 bits of the number, negated first when it carries a minus sign.
+    uint16_t Next() {
+        if (!first_) {
+            SkipToNextRun();
+        }
+        first_ = false;
+        const ParsedNumber number = text_.ParseNumber(start_, text_.Length());
+        const uint64_t magnitude = number.sign == '-' ? 0 - number.magnitude : number.magnitude;
+        return static_cast<uint16_t>(magnitude);
+    }
+
+private:
+    // Past the current number's sign, its digits and the separators after them.
+    void SkipToNextRun() {
+        const int32_t length = text_.Length();
+        while (start_ < length && !IsDigitAt(text_, start_)) {
+            ++start_;
+        }
+        while (start_ < length && IsDigitAt(text_, start_)) {
+            ++start_;
+        }
+        while (start_ < length && !IsDigitAt(text_, start_)) {
+            ++start_;
+        }
+    }
+
+    const RawString& text_;
+    int32_t start_ = 0;
+    bool first_ = true;
+};
+
+}  // namespace
+
+bool IsValidSystemTime(const SYSTEMTIME& time) {
+    if (time.wYear < kFirstYear || time.wYear > kLastYear || time.wMonth < 1 || time.wMonth > 12) {
+        return false;
+    }
+    if (time.wDay < 1 || time.wDay > DaysInMonth(time.wYear, time.wMonth)) {
+        return false;
+    }
+    return time.wHour <= 23 && time.wMinute <= 59 && time.wSecond <= 59 && time.wMilliseconds <= 999;
+}
+
+const TIME_ZONE_INFORMATION& ProcessTimeZone() {
+    static const TIME_ZONE_INFORMATION info = [] {
+        TIME_ZONE_INFORMATION zone;
+        ZeroMemory(&zone, sizeof(zone));
+        GetTimeZoneInformation(&zone);
+        return zone;
+    }();
+    return info;
+}
+
+TimeParts PartsOf(const SYSTEMTIME& time) {
+    return TimeParts{time.wYear,   time.wMonth,  time.wDayOfWeek, time.wDay,
+                     time.wHour,   time.wMinute, time.wSecond,    time.wMilliseconds};
+}
+
+void FileTimeValue::SetFromNow() {
+    GetSystemTime(&brokenDown);
+    zone = ZoneUtc;
+    if (SystemTimeToFileTime(&brokenDown, &fileTime)) {
+        FileTimeToSystemTime(&fileTime, &brokenDown);
+    }
+}
+
+bool FileTimeValue::SetFromFileTime(const FILETIME& time) {
+    SYSTEMTIME utc;
+    if (!FileTimeToSystemTime(&time, &utc)) {
+        return false;
+    }
+    fileTime = time;
+    brokenDown = utc;
+    zone = ZoneUtc;
+    return true;
+}
+
+bool FileTimeValue::ShowAsUtc() {
+    SYSTEMTIME utc;
+    if (!FileTimeToSystemTime(&fileTime, &utc)) {
+        return false;
+    }
+    brokenDown = utc;
+    zone = ZoneUtc;
+    return true;
+}
+
+bool FileTimeValue::ShowAsLocal() {
+    if (zone != ZoneUtc) {
+        return true;
+    }
+    SYSTEMTIME local;
+    if (!UtcToLocal(brokenDown, &local)) {
+        return false;
+    }
+    brokenDown = local;
+    zone = ZoneLocal;
+    return true;
+}
+
+bool FileTimeValue::StoreLocal(const SYSTEMTIME& local) {
+    // Local to UTC by the rules of the value's own date, the same rules ShowAsLocal uses back,
+    // so the round trip is exact outside the skipped and repeated hours of a change.
+    SYSTEMTIME utc;
+    if (!IsValidSystemTime(local) || !TzSpecificLocalTimeToSystemTime(&ProcessTimeZone(), &local, &utc)) {
+        return false;
+    }
+    FILETIME instant;
+    SYSTEMTIME normalUtc;
+    SYSTEMTIME shown;
+    if (!ToFileTime(utc, &instant) || !FileTimeToSystemTime(&instant, &normalUtc) || !UtcToLocal(normalUtc, &shown)) {
+        return false;
+    }
+    fileTime = instant;
+    brokenDown = shown;
+    zone = ZoneLocal;
+    return true;
+}
+
+bool FileTimeValue::StoreUtc(const SYSTEMTIME& utc) {
+    FILETIME instant;
+    SYSTEMTIME shown;
+    if (!ToFileTime(utc, &instant) || !FileTimeToSystemTime(&instant, &shown)) {
+        return false;
+    }
+    fileTime = instant;
+    brokenDown = shown;
+    zone = ZoneUtc;
+    return true;
+}
+
+bool FileTimeValue::ShowIn(uint16_t flags) {
+    return (flags & ShowUtc) ? ShowAsUtc() : ShowAsLocal();
+}
+
+bool MergeParts(FileTimeValue& target, const TimeParts& parts, uint16_t flags) {
+    if (!target.ShowIn(flags)) {
+        return false;
+    }
+    SYSTEMTIME work = target.brokenDown;
+    if (flags & UseDate) {
+        work.wYear = parts.year;
+        work.wMonth = parts.month;
+        work.wDay = parts.day;
+    }
+    if (flags & UseTime) {
+        work.wHour = parts.hour;
+        work.wMinute = parts.minute;
+        work.wSecond = parts.second;
+    }
+    if (flags & UseMSec) {
+        work.wMilliseconds = parts.milliseconds;
+    }
+    // Nothing to change: storing again could move a local time inside a repeated hour.
+    if (target.zone != ZoneNotSet && SameFields(work, target.brokenDown)) {
+        return true;
+    }
+    return (flags & ShowUtc) ? target.StoreUtc(work) : target.StoreLocal(work);
+}
+
+FILETIME MergeIntoFileTime(const FileTimeValue& chosen, uint16_t flags, const FILETIME& existing) {
+    FileTimeValue result;
+    FileTimeValue source = chosen;
+    if (!result.SetFromFileTime(existing) || !source.ShowIn(flags)) {
+        return existing;
+    }
+    MergeParts(result, PartsOf(source.brokenDown), flags);
+    return result.fileTime;
+}
+
+void FileTimeSettings::AssignValue(const FileTimeValue& other, uint16_t partMask) {
+    const uint16_t work = WithParts(flags, partMask);
+    FileTimeValue source = other;
+    if (source.ShowIn(work)) {
+        MergeParts(value, PartsOf(source.brokenDown), work);
+    }
+}
+
+void FileTimeSettings::ClearMilliseconds() {
+    MergeParts(value, TimeParts{}, WithParts(flags, UseMSec));
+}
+
+void FileTimeSettings::ParseDate(const RawString& text) {
+    if (text.IsEmpty()) {
+        return;
+    }
+    FieldReader reader(text);
+    TimeParts parts{};
+    parts.year = Clamp(reader.Next(), kFirstYear, kLastYear);
+    parts.month = Clamp(reader.Next(), 1, 12);
+    parts.day = Clamp(reader.Next(), 1, 31);
+    // A day its month lacks becomes the month's last day.
+    const uint16_t work = WithParts(flags, UseDate);
+    while (!MergeParts(value, parts, work) && parts.day > 1) {
+        --parts.day;
+    }
+}
+
+void FileTimeSettings::ParseTime(const RawString& text) {
+    if (text.IsEmpty()) {
+        return;
+    }
+    FieldReader reader(text);
+    TimeParts parts{};
+    parts.hour = Clamp(reader.Next(), 0, 23);
+    parts.minute = Clamp(reader.Next(), 0, 59);
+    parts.second = Clamp(reader.Next(), 0, 59);
+    MergeParts(value, parts, WithParts(flags, UseTime));
+}
+
+void FileTimeSettings::ParseMSec(const RawString& text) {
+    if (text.IsEmpty()) {
+        return;
+    }
+    FieldReader reader(text);
+    TimeParts parts{};
+    parts.milliseconds = Clamp(reader.Next(), 0, 999);
+    MergeParts(value, parts, WithParts(flags, UseMSec));
+}
+
+}  // namespace AppLayer

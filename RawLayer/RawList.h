@@ -57,13 +57,17 @@ public:
     static bool IsEnd(const RawListNode* node) { return node->element == node; }
     bool SharesBodyWith(const RawListBody& other) const { return body_ == other.body_; }
 
+    // Unlinks the node and disposes of its element; the end node is left alone.
     void Remove(RawListNode* node);
-    // Disposes of every element and detaches from the body: the list is empty afterwards.
+    // Removes and disposes of every element of the body: every handle sharing it sees an
+    // empty list afterwards.
     void RemoveAll();
     // Releases this handle's share of the body and starts a new, empty body; other handles
     // keep the old entries.
     void Reset();
-    // Chain quicksort of [first, end) with the first node of the range as pivot.
+    // Chain quicksort of [first, end) with the first node of the range as pivot. Moved
+    // elements get new nodes, so nodes taken before a sort are invalid afterwards. Elements
+    // moved in front of a pivot end up in reverse order of encounter (not stable).
     void Sort(RawListNode* first, RawListNode* end, RawListSort& sort);
     void Sort(RawListSort& sort) { Sort(FirstNode(), EndNode(), sort); }
 
@@ -74,6 +78,11 @@ protected:
     RawListNode* AppendElement(void* element);
     RawListNode* UnlinkNode(RawListNode* node);  // frees the node, returns its next
     RawListNode* InsertBefore(RawListNode* position, void* element);
+
+private:
+    // Moves every node after the pivot, up to end, that sorts before it in front of the
+    // pivot; returns the first node of the moved part (the pivot when none moved).
+    RawListNode* Partition(RawListNode* pivot, RawListNode* end, RawListSort& sort);
 };
 
 template <class T>

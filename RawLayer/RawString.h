@@ -51,17 +51,20 @@ struct RawStringBody {
 };
 
 // Result of ParseNumber: the sign seen ('-', '+' or 0), the magnitude and whether the whole
-// range was used up.
+// range was used up. The magnitude wraps modulo 2^64 on overflow.
 struct ParsedNumber {
     bool complete;
     char sign;
     uint64_t magnitude;
-    int64_t Signed() const { return sign == '-' ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude); }
+    // Negated in unsigned arithmetic, so 2^63 and beyond wrap instead of overflowing.
+    int64_t Signed() const { return static_cast<int64_t>(sign == '-' ? 0 - magnitude : magnitude); }
 };
 
 class RawString {
 public:
     RawString();                                         // new Empty body in Utf8
+    // The bytes are read as code page 932 text and kept as an Owned Utf8 copy: plain ASCII is
+    // unchanged; build other text with FromUnits.
     RawString(const char* literal);                      // NOLINT: literals convert implicitly
     RawString(StringEncoding encoding, int32_t capacity);
     RawString(const RawString& other);                   // Share
@@ -94,7 +97,7 @@ public:
     const wchar_t* WideUnits() const { return static_cast<const wchar_t*>(body_->buffer); }
     // Code unit at pos as a number (bytes unsigned); 0 outside the string.
     uint32_t UnitAt(int32_t pos) const;
-    // Further units belonging to the character at pos.
+    // Further units belonging to the character at pos, never reaching past the end; 0 outside.
     int32_t TrailCount(int32_t pos) const;
     bool SharesBodyWith(const RawString& other) const { return body_ == other.body_; }
     int32_t ShareCount() const { return body_->shareCount; }
@@ -132,7 +135,7 @@ public:
     RawRange TrimRange(int32_t first, int32_t end, const RawString& set) const;
     int32_t CountLineFeeds() const;
 
-    // Number text.
+    // Number text. Values past 64 bits wrap.
     ParsedNumber ParseNumber(int32_t first, int32_t end) const;
     ParsedNumber ParseNumber() const { return ParseNumber(0, Length()); }
     void AppendDecimal(int64_t value);
@@ -156,7 +159,8 @@ private:
 // The process-wide shared empty Utf8 string.
 const RawString& EmptyString();
 
-// Combined form for a call with several string arguments.
+// Combined form for a call with several string arguments. EmptyText is neutral here, so that
+// combining stays order-free; the multi-argument NativeCallForm turns an all-empty call into Narrow.
 NativeForm CombineForms(NativeForm a, NativeForm b);
 NativeForm NativeCallForm(const RawString& a, const RawString& b);
 NativeForm NativeCallForm(const RawString& a, const RawString& b, const RawString& c);
@@ -169,5 +173,12 @@ int ClassifyShiftJisOrUtf8(const uint8_t* bytes, int32_t length);
 int32_t CutAtCharBoundary(StringEncoding encoding, const uint8_t* bytes, int32_t length);
 // Utf16BE, Utf16LE, Utf8 for a byte-order mark at the start of bytes, else 0.
 int SniffByteOrderMark(const uint8_t* bytes, int32_t length);
+
+// The byte-order mark written for an encoding (Utf8, Utf7, Utf16BE, Utf16LE); length 0 for others.
+struct ByteOrderMarkBytes {
+    const uint8_t* bytes;  // static
+    int32_t length;
+};
+ByteOrderMarkBytes ByteOrderMarkOf(StringEncoding encoding);
 
 }  // namespace RawLayer

@@ -1,0 +1,343 @@
+#include "WinLayer/WinView.h"
+
+#include <commctrl.h>
+
+#include "WinLayer/WinCalls.h"
+#include "WinLayer/WinEnvironment.h"
+#include "WinLayer/WinViewHook.h"
+
+namespace WinLayer {
+
+using RawLayer::RawString;
+
+namespace {
+
+constexpr LONG kMeasureExtent = 32767;
+constexpr UINT kMeasureFormat = DT_NOPREFIX;
+constexpr UINT kMeasureMultiLineFormat = DT_EDITCONTROL | DT_NOPREFIX | DT_WORDBREAK;
+constexpr uint16_t kAlignMultiLine = 0x0008;
+
+// The subclassing calls of comctl32, taken by ordinal: older comctl32 versions export them
+// under no name.
+struct SubclassCalls {
+    using SetProc = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR);
+    using RemoveProc = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR);
+    using DefaultProc = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+    SetProc set = nullptr;
+    RemoveProc remove = nullptr;
+    DefaultProc defaultProc = nullptr;
+};
+
+template <class Proc>
+Proc ProcByOrdinal(HMODULE module, WORD ordinal) {
+    // Through the generic function type, which GCC accepts as a cast between function types.
+    auto generic = reinterpret_cast<void (*)()>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal)));
+    return reinterpret_cast<Proc>(generic);
+}
+
+const SubclassCalls& Subclassing() {
+    static const SubclassCalls calls = [] {
+        SubclassCalls loaded;
+        HMODULE module = LoadLibraryW(L"comctl32.dll");  // kept for the life of the process
+        if (!module) return loaded;
+        loaded.set = ProcByOrdinal<SubclassCalls::SetProc>(module, 410);
+        loaded.remove = ProcByOrdinal<SubclassCalls::RemoveProc>(module, 412);
+        loaded.defaultProc = ProcByOrdinal<SubclassCalls::DefaultProc>(module, 413);
+        return loaded;
+    }();
+    return calls;
+}
+
+LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return IsWindowUnicode(window) ? DefWindowProcW(window, message, wParam, lParam)
+                                   : DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Borrowed device context of a window (the screen's for a null window).
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects an object for one scope and puts the previous one back.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
+    ~SelectedObject() {
+        if (previous_) SelectObject(dc_, previous_);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+int VerticalScrollWidth() {
+    static const int width = GetSystemMetrics(SM_CXVSCROLL);
+    return width;
+}
+
+}  // namespace
+
+// ---- WinViewStyle ----
+
+RawString WinViewStyle::GetText() const { return RawString(link_.property->text, Environment().TextEncoding()); }
+
+void WinViewStyle::ClearText() {
+    RawString& text = link_.property->text;
+    text = RawString(text.Encoding(), 0);
+    ++link_.property->textRevision;
+}
+
+void WinViewStyle::SetText(const RawString& text) {
+    if (&text != &link_.property->text) link_.property->text = text;
+    ++link_.property->textRevision;
+}
+
+void WinViewStyle::AppendText(const RawString& text) {
+    RawString& own = link_.property->text;
+    if (text.Encoding() == own.Encoding()) {
+        own.Concat(text);
+    } else {
+        own.Concat(RawString(text, own.Encoding()));
+    }
+    ++link_.property->textRevision;
+}
+
+bool WinViewStyle::UpdateWindowText() const {
+    HWND window = *link_.window;
+    return window && SetViewWindowText(window, GetText());
+}
+
+// ---- WinViewFitting ----
+
+void WinViewFitting::MeasureText(RECT& rect) const {
+    RawString text(link_.property->text, Environment().TextEncoding());
+    WindowDC dc(*link_.window);
+    SelectedObject font(dc.Get(), link_.property->ResolvedFont().Handle());
+    rect = {0, 0, kMeasureExtent, kMeasureExtent};
+    UINT format = (alignment & kAlignMultiLine) ? kMeasureMultiLineFormat : kMeasureFormat;
+    MeasureTextRange(dc.Get(), text, 0, text.Length(), rect, format);
+}
+
+void WinViewFitting::AdjustOuterRect(RECT& rect) const {
+    const WinViewProperty& property = *link_.property;
+    AdjustWindowRectEx(&rect, property.style, FALSE, property.exStyle);
+    if (property.style & WS_VSCROLL) rect.right += VerticalScrollWidth();
+    if (property.style & WS_HSCROLL) rect.bottom += VerticalScrollWidth();
+}
+
+void WinViewFitting::FitToText() {
+    RECT rect;
+    MeasureText(rect);
+    textWidth = rect.right - rect.left;
+    textHeight = rect.bottom - rect.top;
+    rect.left -= margins.left;
+    rect.top -= margins.top;
+    rect.right += margins.right;
+    rect.bottom += margins.bottom;
+    AdjustOuterRect(rect);
+    outerWidth = rect.right - rect.left;
+    outerHeight = rect.bottom - rect.top;
+}
+
+// ---- WinViewResize ----
+
+void WinViewResize::SetAnchors(const RECT* followed, uint16_t flags) {
+    reference = followed;
+    lastReference = followed ? *followed : RECT{};
+    anchors = flags;
+}
+
+bool WinViewResize::ApplyAnchors() {
+    if (!reference) return false;
+    const RECT& now = *reference;
+    const RECT& was = lastReference;
+    const LONG left = now.left - was.left;
+    const LONG right = now.right - was.right;
+    const LONG centreX = (now.left + now.right) / 2 - (was.left + was.right) / 2;
+    const LONG top = now.top - was.top;
+    const LONG bottom = now.bottom - was.bottom;
+    const LONG centreY = (now.top + now.bottom) / 2 - (was.top + was.bottom) / 2;
+    const struct {
+        uint16_t flag;
+        LONG* edge;
+        LONG delta;
+    } moves[] = {
+        {kAnchorLeftByLeft, &viewRect.left, left},         {kAnchorLeftByRight, &viewRect.left, right},
+        {kAnchorLeftByCentre, &viewRect.left, centreX},    {kAnchorRightByRight, &viewRect.right, right},
+        {kAnchorRightByLeft, &viewRect.right, left},       {kAnchorRightByCentre, &viewRect.right, centreX},
+        {kAnchorTopByTop, &viewRect.top, top},             {kAnchorTopByBottom, &viewRect.top, bottom},
+        {kAnchorTopByCentre, &viewRect.top, centreY},      {kAnchorBottomByBottom, &viewRect.bottom, bottom},
+        {kAnchorBottomByTop, &viewRect.bottom, top},       {kAnchorBottomByCentre, &viewRect.bottom, centreY},
+    };
+    for (const auto& move : moves) {
+        if (anchors & move.flag) *move.edge += move.delta;
+    }
+    lastReference = now;
+    return true;
+}
+
+// ---- WinView ----
+
+WinView::WinView()
+    : WinViewStyle({&window_, &property_}),
+      WinViewFitting({&window_, &property_}),
+      WinViewResize({&window_, &property_}),
+      WinViewAction({&window_, &property_}) {
+    InitializeCriticalSection(&lock_);
+}
+
+WinView::~WinView() {
+    // The window may outlive the object; its messages must not reach a dead view.
+    if (window_ && IsWindow(window_)) {
+        if (property_.kind == kViewSubclassed && Subclassing().remove) {
+            Subclassing().remove(window_, &WinView::SubclassProcedure, static_cast<UINT_PTR>(property_.identifier));
+        }
+        if (GetWindowLongPtrW(window_, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
+            SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        }
+    }
+    DeleteCriticalSection(&lock_);
+}
+
+HWND WinView::Create(WinView* parent) {
+    parent_ = parent;
+    property_.parent = parent ? &parent->property_ : nullptr;
+    RawString text = GetText();
+    RawString className(property_.className, Environment().TextEncoding());
+    const RECT& r = viewRect;
+    // For a window without WS_CHILD this argument is a menu handle, which an identifier is not.
+    HMENU identifier = (property_.style & WS_CHILD)
+                           ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(property_.identifier))
+                           : nullptr;
+    window_ = CreateViewWindow(property_.exStyle, className, text, property_.style, r.left, r.top, r.right - r.left,
+                               r.bottom - r.top, parent ? parent->window_ : nullptr, identifier,
+                               Environment().Instance(), nullptr);
+    if (property_.kind == kViewSubclassed) {
+        Subclass();
+    } else {
+        property_.flags |= kViewNotATabStop;
+    }
+    HFONT font = ResolvedFont().Handle();
+    if (font && window_) SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    OnCreated();
+    return window_;
+}
+
+void WinView::Subclass() {
+    if (!window_ || !Subclassing().set) return;
+    Subclassing().set(window_, &WinView::SubclassProcedure, static_cast<UINT_PTR>(property_.identifier),
+                      reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT WinView::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = HandleMessage(message, wParam, lParam);
+    for (WinViewHook& hook : hookList) {
+        LRESULT hooked = hook.HookMessage(message, wParam, lParam);
+        if (hooked != NotHandled) return hooked;
+    }
+    return result;
+}
+
+LRESULT WinView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            return OnCommand(HIWORD(wParam));
+        case FrameworkMessage:
+            return OnFrameworkMessage(wParam, lParam);
+        case WM_KEYDOWN:
+            if (wParam == VK_TAB) return OnTabKey();
+            if (wParam == VK_ESCAPE) return OnEscapeKey();
+            return NotHandled;
+        default:
+            return NotHandled;
+    }
+}
+
+LRESULT WinView::OnTabKey() {
+    LPARAM backwards = (GetKeyState(VK_SHIFT) & 0x8000) ? 1 : 0;
+    if (parent_ && parent_->window_) {
+        SendMessageA(parent_->window_, TabNavigate, static_cast<WPARAM>(property_.identifier), backwards);
+    }
+    return 0;
+}
+
+LRESULT WinView::OnEscapeKey() {
+    if (window_) {
+        WPARAM command = MAKEWPARAM(static_cast<WORD>(property_.identifier), NotifyCancel);
+        PostMessageA(window_, WM_COMMAND, command, 0);
+    }
+    return 0;
+}
+
+LRESULT WinView::OnCommand(int code) { return parent_ ? parent_->OnChildNotify(this, code) : -1; }
+
+LRESULT WinView::OnFrameworkMessage(WPARAM, LPARAM) { return -1; }
+
+bool WinView::PreTranslateMessage(UINT, WPARAM, LPARAM, POINT) { return false; }
+
+LRESULT WinView::OnChildNotify(WinView*, int) { return 0; }
+
+bool WinView::AdjustTrackLimits(SIZE&, SIZE&) { return false; }
+
+void WinView::OnSizeStateChanged(int, int) {}
+
+HWND WinView::BlockingWindow() const {
+    EnterCriticalSection(&lock_);
+    HWND window = blockingWindow_;
+    LeaveCriticalSection(&lock_);
+    return window;
+}
+
+void WinView::SetBlockingWindow(HWND window) {
+    EnterCriticalSection(&lock_);
+    blockingWindow_ = window;
+    LeaveCriticalSection(&lock_);
+}
+
+LRESULT CALLBACK WinView::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* view = reinterpret_cast<WinView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!view && message == WM_NCCREATE) {
+        view = static_cast<WinView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        if (view) {
+            view->window_ = window;
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+        }
+    }
+    if (!view) return DefaultProcedure(window, message, wParam, lParam);
+    LRESULT result = view->Dispatch(message, wParam, lParam);
+    if (result == NotHandled) result = DefaultProcedure(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        view->window_ = nullptr;
+    }
+    return result;
+}
+
+LRESULT CALLBACK WinView::SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR identifier, DWORD_PTR reference) {
+    auto* view = reinterpret_cast<WinView*>(reference);
+    if (!view) return -1;
+    LRESULT result = view->Dispatch(message, wParam, lParam);
+    if (result == NotHandled) result = Subclassing().defaultProc(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        Subclassing().remove(window, &WinView::SubclassProcedure, identifier);
+        if (view->window_ == window) view->window_ = nullptr;
+    }
+    return result;
+}
+
+}  // namespace WinLayer

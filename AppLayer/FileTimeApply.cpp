@@ -1,0 +1,122 @@
+#include "AppLayer/FileTimeApply.h"
+
+#include <memory>
+#include <vector>
+
+#include "RawLayer/RawFindFile.h"
+
+using RawLayer::FileHandle;
+using RawLayer::RawFindFile;
+using RawLayer::RawString;
+using RawLayer::RawStringList;
+
+namespace AppLayer {
+
+namespace {
+
+bool PlatformGetTimes(const FileHandle& file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
+    return file.GetTimes(creation, lastAccess, lastWrite);
+}
+
+bool PlatformSetTimes(FileHandle& file, const FILETIME* creation, const FILETIME* lastAccess,
+                      const FILETIME* lastWrite) {
+    return file.SetTimes(creation, lastAccess, lastWrite);
+}
+
+// Each selected time takes the chosen parts and keeps its own other parts.
+void MergeSelected(const FileTimeSettings& settings, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
+    if (settings.flags & SetCreation) {
+        *creation = MergeIntoFileTime(settings.value, settings.flags, *creation);
+    }
+    if (settings.flags & SetLastWrite) {
+        *lastWrite = MergeIntoFileTime(settings.value, settings.flags, *lastWrite);
+    }
+    if (settings.flags & SetLastAccess) {
+        *lastAccess = MergeIntoFileTime(settings.value, settings.flags, *lastAccess);
+    }
+}
+
+// Next without an entry: true when the folder was read to its end, false when it could not
+// be read. The last error is cleared first so that a stale code is not taken for a failure.
+bool NextEntry(RawFindFile& folder, bool* readToEnd) {
+    SetLastError(ERROR_SUCCESS);
+    if (folder.Next()) {
+        return true;
+    }
+    const DWORD error = GetLastError();
+    *readToEnd = error == ERROR_SUCCESS || error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND;
+    return false;
+}
+
+}  // namespace
+
+FileTimeCalls& FileTimeEntries() {
+    static FileTimeCalls entries = {&PlatformGetTimes, &PlatformSetTimes};
+    return entries;
+}
+
+uint32_t ApplyToAll(const FileTimeSettings& settings, const RawStringList& paths) {
+    uint32_t failures = 0;
+    for (const RawString& path : paths) {
+        failures += ApplyToPath(settings, RawString(path));
+    }
+    return failures;
+}
+
+uint32_t ApplyToPath(const FileTimeSettings& settings, const RawString& path) {
+    const DWORD attributes = RawLayer::FileAttributes(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return ApplyToFolder(settings, path);
+    }
+    return ApplyToFile(settings, path) ? 0 : 1;
+}
+
+uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder) {
+    // Depth first through a stack of open enumerators rather than recursion, so the deepest
+    // tree the file system holds cannot exhaust the thread's stack. Paths below a folder can
+    // pass MAX_PATH, which only the wide calls accept: the entries inherit the wide form.
+    std::vector<std::unique_ptr<RawFindFile>> open;
+    open.push_back(std::make_unique<RawFindFile>(RawString(folder, RawLayer::Wide)));
+    uint32_t failures = 0;
+    while (!open.empty()) {
+        RawFindFile& current = *open.back();
+        bool readToEnd = true;
+        if (!NextEntry(current, &readToEnd)) {
+            failures += readToEnd ? 0 : 1;
+            open.pop_back();
+            continue;
+        }
+        const DWORD attributes = current.Attributes();
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            failures += ApplyToFile(settings, current.FullPath()) ? 0 : 1;
+        } else if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            // Folder links are not entered: they may lead back up the tree or off it.
+            open.push_back(std::make_unique<RawFindFile>(current.FullPath()));
+        }
+    }
+    return failures;
+}
+
+bool ApplyToFile(const FileTimeSettings& settings, const RawString& path) {
+    // GetFileTime needs read-attribute access, which GENERIC_WRITE alone does not grant on
+    // Windows; it plays no part in sharing, so it keeps no file closed that was open before.
+    const DWORD access = GENERIC_WRITE | FILE_READ_ATTRIBUTES;
+    FileHandle file;
+    file.Attach(RawLayer::OpenFile(path, access, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL), access);
+    if (!file.IsOpen()) {
+        return false;
+    }
+    FILETIME creation{};
+    FILETIME lastAccess{};
+    FILETIME lastWrite{};
+    // Times that cannot be read are not merged into zero: the file is left alone.
+    if (!FileTimeEntries().getTimes(file, &creation, &lastAccess, &lastWrite)) {
+        return false;
+    }
+    MergeSelected(settings, &creation, &lastAccess, &lastWrite);
+    const bool written = FileTimeEntries().setTimes(file, &creation, &lastAccess, &lastWrite);
+    const bool closed = file.Close();
+    return written && closed;
+}
+
+}  // namespace AppLayer

@@ -1,0 +1,36 @@
+// Applies the chosen file times to files and to every file below folders. Works on the
+// caller's settings and paths without keeping either.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "AppLayer/FileTimeValue.h"
+#include "RawLayer/RawFile.h"
+#include "RawLayer/RawList.h"
+#include "RawLayer/RawString.h"
+
+namespace AppLayer {
+
+// Each returns the number of files whose times could not be changed: a target that is missing
+// or cannot be opened for writing, times that could not be read or written, a folder that
+// could not be read. Nothing is shown to the user.
+uint32_t ApplyToAll(const FileTimeSettings& settings, const RawLayer::RawStringList& paths);
+uint32_t ApplyToPath(const FileTimeSettings& settings, const RawLayer::RawString& path);
+// Every file below folder at any depth; folders' own times never change and folder links
+// (reparse points) below it are not entered.
+uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawLayer::RawString& folder);
+// True when the file's times were written.
+bool ApplyToFile(const FileTimeSettings& settings, const RawLayer::RawString& path);
+
+// The calls that read and write a file's three times: the platform's by default. Tests swap
+// them to see what is handed over (Wine keeps no creation time to read back) or to fail a read.
+struct FileTimeCalls {
+    bool (*getTimes)(const RawLayer::FileHandle& file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite);
+    bool (*setTimes)(RawLayer::FileHandle& file, const FILETIME* creation, const FILETIME* lastAccess,
+                     const FILETIME* lastWrite);
+};
+FileTimeCalls& FileTimeEntries();
+
+}  // namespace AppLayer

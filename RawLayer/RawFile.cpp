@@ -1,0 +1,202 @@
+#include "RawLayer/RawFile.h"
+
+#include <utility>
+
+#include "RawLayer/RawPath.h"
+
+namespace RawLayer {
+
+namespace {
+
+bool UsesNarrowCall(NativeForm form) { return form == Narrow || form == EmptyText; }
+
+const char* NarrowText(const RawString& text) { return text.IsEmpty() ? "" : text.Bytes(); }
+
+// A Wide copy (shared when text is Wide already) for the wide entry point.
+class WideText {
+public:
+    explicit WideText(const RawString& text) : text_(text, Wide) {}
+    const wchar_t* Units() const { return text_.IsEmpty() ? L"" : text_.WideUnits(); }
+
+private:
+    RawString text_;
+};
+
+bool CreateDirectoryOnly(const RawString& path) {
+    if (UsesNarrowCall(path.NativeCallForm())) return CreateDirectoryA(NarrowText(path), nullptr) != FALSE;
+    return CreateDirectoryW(WideText(path).Units(), nullptr) != FALSE;
+}
+
+}  // namespace
+
+DWORD FileAttributes(const RawString& path) {
+    if (UsesNarrowCall(path.NativeCallForm())) return GetFileAttributesA(NarrowText(path));
+    return GetFileAttributesW(WideText(path).Units());
+}
+
+bool Exists(const RawString& path) { return FileAttributes(path) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsFile(const RawString& path) {
+    DWORD attributes = FileAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool IsDirectory(const RawString& path) {
+    DWORD attributes = FileAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool CreateDirectories(const RawString& path) {
+    DWORD attributes = FileAttributes(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // A root ("C:", "\\server\share", "\\?\C:") is never created; it exists or not.
+    if (path.Length() <= RootLength(path)) return IsDirectory(JoinPath(path, RawString()));
+    RawRange parent = DirectoryRange(path);
+    if (parent.end == 0) return false;
+    if (!CreateDirectories(RawString::FromRange(path, parent.start, parent.end))) return false;
+    // A trailing separator or a folder made meanwhile by someone else still counts as success.
+    return CreateDirectoryOnly(path) || IsDirectory(path);
+}
+
+bool CreateDirectoryAt(const RawString& path) { return CreateDirectoryOnly(path); }
+
+bool MoveIntoPlace(const RawString& newFile, const RawString& target) {
+    if (UsesNarrowCall(NativeCallForm(newFile, target))) {
+        return MoveFileExA(NarrowText(newFile), NarrowText(target), MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
+    return MoveFileExW(WideText(newFile).Units(), WideText(target).Units(), MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool ReplaceWith(const RawString& target, const RawString& newFile, const RawString& backupName) {
+    bool backup = !backupName.IsEmpty();
+    if (UsesNarrowCall(NativeCallForm(target, newFile, backupName))) {
+        return ReplaceFileA(NarrowText(target), NarrowText(newFile), backup ? NarrowText(backupName) : nullptr, 0,
+                            nullptr, nullptr) != FALSE;
+    }
+    WideText wideBackup(backupName);
+    return ReplaceFileW(WideText(target).Units(), WideText(newFile).Units(), backup ? wideBackup.Units() : nullptr,
+                        0, nullptr, nullptr) != FALSE;
+}
+
+bool DeleteFileAt(const RawString& path) {
+    if (UsesNarrowCall(path.NativeCallForm())) return DeleteFileA(NarrowText(path)) != FALSE;
+    return DeleteFileW(WideText(path).Units()) != FALSE;
+}
+
+bool LastWriteTime(const RawString& path, FILETIME* time) {
+    FileHandle file;
+    FILETIME lastWrite{};
+    if (!file.OpenAttributes(path) || !file.GetTimes(nullptr, nullptr, &lastWrite)) return false;
+    *time = lastWrite;
+    return true;
+}
+
+HANDLE OpenFile(const RawString& path, DWORD access, DWORD share, DWORD disposition, DWORD flagsAndAttributes) {
+    if (UsesNarrowCall(path.NativeCallForm())) {
+        return CreateFileA(NarrowText(path), access, share, nullptr, disposition, flagsAndAttributes, nullptr);
+    }
+    return CreateFileW(WideText(path).Units(), access, share, nullptr, disposition, flagsAndAttributes, nullptr);
+}
+
+// ---- FileHandle ----
+
+FileHandle::~FileHandle() { Close(); }
+
+FileHandle::FileHandle(FileHandle&& other) noexcept
+    : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)),
+      access_(std::exchange(other.access_, 0)),
+      lastCount_(std::exchange(other.lastCount_, 0)) {}
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
+        access_ = std::exchange(other.access_, 0);
+        lastCount_ = std::exchange(other.lastCount_, 0);
+    }
+    return *this;
+}
+
+bool FileHandle::Open(const RawString& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+    Close();
+    handle_ = OpenFile(path, access, share, disposition, flags);
+    access_ = IsOpen() ? access : 0;
+    return IsOpen();
+}
+
+bool FileHandle::OpenRead(const RawString& path) {
+    return Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+}
+
+bool FileHandle::CreateWrite(const RawString& path, DWORD disposition) {
+    return Open(path, GENERIC_WRITE, FILE_SHARE_READ, disposition, FILE_ATTRIBUTE_NORMAL);
+}
+
+bool FileHandle::OpenAttributes(const RawString& path) {
+    // Backup semantics let a folder be opened as well: its own times are a valid source.
+    return Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                FILE_ATTRIBUTE_NORMAL);
+}
+
+void FileHandle::Attach(HANDLE handle, DWORD access) {
+    Close();
+    handle_ = handle ? handle : INVALID_HANDLE_VALUE;
+    access_ = IsOpen() ? access : 0;
+}
+
+bool FileHandle::Read(void* buffer, DWORD size) {
+    lastCount_ = 0;
+    if (!IsOpen()) return false;
+    DWORD count = 0;
+    bool done = ReadFile(handle_, buffer, size, &count, nullptr) != FALSE;
+    lastCount_ = count;
+    return done;
+}
+
+bool FileHandle::Write(const void* data, DWORD size) {
+    lastCount_ = 0;
+    if (!IsOpen()) return false;
+    const char* bytes = static_cast<const char*>(data);
+    while (lastCount_ < size) {
+        DWORD count = 0;
+        if (!WriteFile(handle_, bytes + lastCount_, size - lastCount_, &count, nullptr) || count == 0) return false;
+        lastCount_ += count;
+    }
+    return true;
+}
+
+bool FileHandle::Seek(int64_t distance, DWORD method, int64_t* newPosition) {
+    if (!IsOpen()) return false;
+    LARGE_INTEGER move;
+    move.QuadPart = distance;
+    LARGE_INTEGER position{};
+    if (!SetFilePointerEx(handle_, move, &position, method)) return false;
+    if (newPosition) *newPosition = position.QuadPart;
+    return true;
+}
+
+bool FileHandle::Size(uint64_t* size) const {
+    LARGE_INTEGER value{};
+    if (!IsOpen() || !GetFileSizeEx(handle_, &value)) return false;
+    *size = static_cast<uint64_t>(value.QuadPart);
+    return true;
+}
+
+bool FileHandle::GetTimes(FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) const {
+    return IsOpen() && GetFileTime(handle_, creation, lastAccess, lastWrite) != FALSE;
+}
+
+bool FileHandle::SetTimes(const FILETIME* creation, const FILETIME* lastAccess, const FILETIME* lastWrite) {
+    return IsOpen() && SetFileTime(handle_, creation, lastAccess, lastWrite) != FALSE;
+}
+
+bool FileHandle::Close() {
+    if (!IsOpen()) return true;
+    bool flushed = (access_ & GENERIC_WRITE) == 0 || FlushFileBuffers(handle_) != FALSE;
+    bool closed = CloseHandle(handle_) != FALSE;
+    handle_ = INVALID_HANDLE_VALUE;
+    access_ = 0;
+    return flushed && closed;
+}
+
+}  // namespace RawLayer

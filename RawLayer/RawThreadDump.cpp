@@ -1,0 +1,123 @@
+// The fault handler slot and the minidump writer.
+#include "RawLayer/RawThreadDump.h"
+
+#include <dbghelp.h>
+
+#include "RawLayer/RawFile.h"
+#include "RawLayer/RawPath.h"
+#include "RawLayer/RawSpecialPath.h"
+#include "RawLayer/RawTimeText.h"
+
+namespace RawLayer {
+
+namespace {
+
+// The slot is written once at start-up, before any other thread exists, and read by the
+// faulting thread; it is cleared when the process ends.
+struct HandlerSlot {
+    RawThreadHook::Handler* handler = nullptr;
+    ~HandlerSlot() { handler = nullptr; }
+};
+
+HandlerSlot& Slot() {
+    static HandlerSlot slot;
+    return slot;
+}
+
+const RawString& ProductName() {
+    static const RawString name("Kairodex");
+    return name;
+}
+
+const RawString& DumpPart() {
+    static const RawString part("Dump");
+    return part;
+}
+
+const RawString& DumpExtension() {
+    static const RawString extension("dmp");
+    return extension;
+}
+
+// The current UTC time, passed through a FILETIME so it is a valid, normalised time.
+SYSTEMTIME CurrentUtcTime() {
+    SYSTEMTIME now = {};
+    GetSystemTime(&now);
+    FILETIME fileTime = {};
+    SYSTEMTIME normal = {};
+    if (SystemTimeToFileTime(&now, &fileTime) && FileTimeToSystemTime(&fileTime, &normal)) return normal;
+    return now;
+}
+
+class HandleOwner {
+public:
+    explicit HandleOwner(HANDLE handle) : handle_(handle) {}
+    ~HandleOwner() {
+        if (IsValid()) CloseHandle(handle_);
+    }
+    HandleOwner(const HandleOwner&) = delete;
+    HandleOwner& operator=(const HandleOwner&) = delete;
+    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+}  // namespace
+
+RawThreadHook::Handler* RawThreadHook::CurrentHandler() { return Slot().handler; }
+
+void RawThreadHook::SetHandler(Handler* handler) { Slot().handler = handler; }
+
+RawThreadDump::RawThreadDump() : folder_(TempPath(Utf8)), name_(ProductName()) {}
+
+RawThreadDump::RawThreadDump(const RawString& folder, const RawString& name) : folder_(folder), name_(name) {}
+
+RawThreadDump::~RawThreadDump() {
+    if (RawThreadHook::CurrentHandler() == this) RawThreadHook::SetHandler(nullptr);
+}
+
+RawString RawThreadDump::MakeDumpPath() { return MakeDumpPath(CurrentUtcTime()); }
+
+// Without a folder there is no path: a dump is never dropped into whatever the current
+// directory happens to be.
+RawString RawThreadDump::MakeDumpPath(const SYSTEMTIME& utc) const {
+    if (folder_.IsEmpty()) return RawString();
+    RawString stamp = FormatDate(utc, 0);
+    stamp.Concat("_", FormatTime(utc, 0), "_", FormatMSec(utc));
+    RawString path(folder_);
+    path.Reserve(260);
+    if (path.Length() > 0 && !IsSeparator(path, path.Length() - 1)) path.Append('\\');
+    path.Concat(name_, "_", DumpPart());
+    if (!stamp.IsEmpty()) path.Concat("_", stamp);
+    path.Concat(".", DumpExtension());
+    return path;
+}
+
+void RawThreadDump::HandleFault(EXCEPTION_POINTERS* info) {
+    const RawString path = MakeDumpPath();
+    if (path.IsEmpty()) return;
+    CreateDirectories(DirectoryOf(path));
+    MINIDUMP_EXCEPTION_INFORMATION exception = {};
+    exception.ThreadId = GetCurrentThreadId();
+    exception.ExceptionPointers = info;
+    exception.ClientPointers = TRUE;
+    HandleOwner file(OpenFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS, 0));
+    if (!file.IsValid()) return;
+    MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file.Get(), MiniDumpWithFullMemory,
+                      info ? &exception : nullptr, nullptr, nullptr);
+}
+
+LONG WINAPI FaultFilter(EXCEPTION_POINTERS* info) {
+    if (RawThreadHook::Handler* handler = RawThreadHook::CurrentHandler()) handler->HandleFault(info);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+void InstallThreadDump() {
+    static RawThreadDump dump;
+    RawThreadHook::SetHandler(&dump);
+    SetUnhandledExceptionFilter(&FaultFilter);
+}
+
+}  // namespace RawLayer

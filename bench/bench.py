@@ -1,0 +1,157 @@
+"""Drives the benchmark: generates trees, runs Kairodex and the baseline alternately under the
+same Wine prefix, checks that every file was changed, and prints a table of figures."""
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = sys.argv[1]
+BUILD = os.path.join(ROOT, "build")
+WINE_RUN = os.path.join(ROOT, "tools", "wine-run.sh")
+KAIRODEX = os.path.join(BUILD, "Kairodex.exe")
+BASELINE = os.path.join(BUILD, "bench", "Baseline.exe")
+TRIVIAL = os.path.join(BUILD, "bench", "Trivial.exe")
+ENV = dict(os.environ, TZ="UTC")
+# 2024-09-07 12:00:00 UTC: what both programs set.
+CHOSEN = 1725710400
+OLD = 946684800  # 2000-01-01, the state every tree is reset to before a run
+
+
+def windows_path(path):
+    out = subprocess.run(["winepath", "-w", path], env=ENV, capture_output=True, text=True)
+    return out.stdout.strip()
+
+
+def make_tree(top, folders, per_folder, name="f{0:05d}.txt"):
+    for d in range(folders):
+        folder = os.path.join(top, "d%04d" % d)
+        os.makedirs(folder)
+        for f in range(per_folder):
+            with open(os.path.join(folder, name.format(f)), "wb") as out:
+                out.write(b"x")
+
+
+def make_chain(top, depth):
+    folder = top
+    os.makedirs(folder)
+    for level in range(depth):
+        with open(os.path.join(folder, "f.txt"), "wb") as out:
+            out.write(b"x")
+        folder = os.path.join(folder, "d")
+        os.mkdir(folder)
+
+
+def files_of(top):
+    for folder, _, names in os.walk(top):
+        for n in names:
+            yield os.path.join(folder, n)
+
+
+def reset(paths):
+    for p in paths:
+        os.utime(p, (OLD, OLD))
+
+
+def check(paths, label):
+    sample = paths[:: max(1, len(paths) // 200)] + paths[-1:]
+    wrong = [p for p in sample if int(os.stat(p).st_mtime) != CHOSEN]
+    if wrong:
+        raise SystemExit("%s left %d of %d sampled files unchanged, e.g. %s" % (label, len(wrong), len(sample), wrong[0]))
+
+
+def timed(argv):
+    start = time.perf_counter()
+    subprocess.run(argv, env=ENV, check=False, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return time.perf_counter() - start
+
+
+def kairodex_argv(target):
+    return [WINE_RUN, KAIRODEX, "-u", "-D", "2024/09/07", "-T", "12:00:00", "-M", "0", "-c", "-w", "-a", target]
+
+
+def compare(label, top, runs):
+    paths = list(files_of(top))
+    target = windows_path(top)
+    times = {"kairodex": [], "baseline": [], "touch": []}
+    for _ in range(runs):
+        for name, argv in (("kairodex", kairodex_argv(target)), ("baseline", [WINE_RUN, BASELINE, target])):
+            reset(paths)
+            times[name].append(timed(argv))
+            check(paths, name)
+        reset(paths)
+        start = time.perf_counter()
+        subprocess.run(["find", top, "-type", "f", "-exec", "touch", "-d", "@%d" % CHOSEN, "{}", "+"], check=True)
+        times["touch"].append(time.perf_counter() - start)
+    k, b, t = (statistics.median(times[n]) for n in ("kairodex", "baseline", "touch"))
+    print("%-28s %8d %10.3f %10.3f %7.2f %12.0f %10.3f" % (label, len(paths), k, b, k / b, len(paths) / k, t))
+    return k / b
+
+
+def peak_memory_kib(argv):
+    """VmHWM of the Linux process that runs the Windows program, polled until it ends."""
+    proc = subprocess.Popen(argv, env=ENV, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    peak = 0
+    while proc.poll() is None:
+        for pid in os.listdir("/proc"):
+            if not pid.isdigit():
+                continue
+            try:
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    if b"Kairodex.exe" not in f.read() or int(pid) == proc.pid:
+                        continue
+                with open("/proc/%s/status" % pid) as f:
+                    for line in f:
+                        if line.startswith("VmHWM:"):
+                            peak = max(peak, int(line.split()[1]))
+            except OSError:
+                pass
+        time.sleep(0.005)
+    return peak
+
+
+def main():
+    work = tempfile.mkdtemp(prefix="kairodex-bench-")
+    try:
+        trees = {
+            "10k": os.path.join(work, "t10k"),
+            "100k": os.path.join(work, "t100k"),
+            "chain": os.path.join(work, "chain"),
+            "names": os.path.join(work, "names"),
+            "1k": os.path.join(work, "t1k"),
+        }
+        make_tree(trees["10k"], 100, 100)
+        make_tree(trees["100k"], 1000, 100)
+        make_chain(trees["chain"], 1000)
+        make_tree(trees["names"], 1, 10000, name="Zeitstempel-Übersicht-日本語の長いファイル名-{0:05d}-" + "ä" * 60 + ".txt")
+        make_tree(trees["1k"], 10, 100)
+        single = os.path.join(work, "one.txt")
+        with open(single, "wb") as out:
+            out.write(b"x")
+
+        print("%-28s %8s %10s %10s %7s %12s %10s" % ("tree", "files", "kairodex", "baseline", "ratio", "files/s", "touch"))
+        r10k = compare("10,000 in 100 folders", trees["10k"], 5)
+        r100k = compare("100,000 in 1,000 folders", trees["100k"], 3)
+        compare("chain 1,000 deep", trees["chain"], 3)
+        compare("10,000 long non-ASCII names", trees["names"], 3)
+
+        one = windows_path(single)
+        starts = {"kairodex": [], "trivial": []}
+        for _ in range(15):
+            starts["kairodex"].append(timed(kairodex_argv(one)))
+            starts["trivial"].append(timed([WINE_RUN, TRIVIAL]))
+        sk, st = statistics.median(starts["kairodex"]), statistics.median(starts["trivial"])
+        print("start-up with one file: kairodex %.3f s, trivial program %.3f s, ratio %.2f" % (sk, st, sk / st))
+
+        m1k = peak_memory_kib(kairodex_argv(windows_path(trees["1k"])))
+        m100k = peak_memory_kib(kairodex_argv(windows_path(trees["100k"])))
+        growth = (m100k - m1k) / 1024.0
+        print("peak memory (VmHWM): 1,000 files %.1f MiB, 100,000 files %.1f MiB" % (m1k / 1024.0, m100k / 1024.0))
+        print("apply ratio 10k: %.2f, 100k: %.2f; start ratio: %.2f; memory growth: %.1f MiB" % (r10k, r100k, sk / st, growth))
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+main()

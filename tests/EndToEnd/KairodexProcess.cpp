@@ -1,0 +1,196 @@
+#include "EndToEnd/KairodexProcess.h"
+
+#include <cstdio>
+
+namespace EndToEnd {
+namespace {
+
+std::wstring ModuleFolder() {
+    wchar_t buffer[4096];
+    DWORD n = GetModuleFileNameW(nullptr, buffer, 4096);
+    std::wstring path(buffer, n);
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+// The test exe lives in <build>/tests/EndToEnd; the program in <build>.
+std::wstring ProgramPath() {
+    std::wstring folder = ModuleFolder();
+    for (int i = 0; i < 2; ++i) folder = folder.substr(0, folder.find_last_of(L"\\/"));
+    return folder + L"\\Kairodex.exe";
+}
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = folder + L"\\" + name;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                RemoveTree(path);
+            } else if (!DeleteFileW(path.c_str())) {
+                RemoveDirectoryW(path.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+struct BoxSearch {
+    DWORD processId;
+    std::vector<std::wstring>* boxes;
+};
+
+std::wstring WindowText(HWND window) {
+    wchar_t buffer[2048];
+    int n = GetWindowTextW(window, buffer, 2048);
+    return std::wstring(buffer, n > 0 ? n : 0);
+}
+
+BOOL CALLBACK CollectStatic(HWND child, LPARAM text) {
+    wchar_t className[64];
+    GetClassNameW(child, className, 64);
+    if (lstrcmpiW(className, L"Static") == 0) {
+        std::wstring piece = WindowText(child);
+        if (!piece.empty()) *reinterpret_cast<std::wstring*>(text) += piece;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CloseBox(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<BoxSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64];
+    GetClassNameW(window, className, 64);
+    if (owner != search->processId || lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    std::wstring text;
+    EnumChildWindows(window, CollectStatic, reinterpret_cast<LPARAM>(&text));
+    search->boxes->push_back(WindowText(window) + L"|" + text);
+    PostMessageW(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+uint64_t ToU64(const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+FILETIME ToFileTime(uint64_t t) { return FILETIME{DWORD(t), DWORD(t >> 32)}; }
+
+}  // namespace
+
+Sandbox::Sandbox() {
+    wchar_t temp[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, temp);
+    static int counter = 0;
+    wchar_t name[64];
+    swprintf(name, 64, L"KairodexE2E_%lu_%d", GetCurrentProcessId(), ++counter);
+    folder_ = std::wstring(temp) + name;
+    RemoveTree(folder_);
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    CopyFileW(ProgramPath().c_str(), Exe().c_str(), FALSE);
+}
+
+Sandbox::~Sandbox() { RemoveTree(folder_); }
+
+void Sandbox::WriteFile(const std::wstring& relative, const std::string& bytes) const {
+    HANDLE file = CreateFileW(Path(relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string Sandbox::ReadFile(const std::wstring& relative) const {
+    HANDLE file = CreateFileW(Path(relative).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::string();
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+void Sandbox::MakeFolder(const std::wstring& relative) const { CreateDirectoryW(Path(relative).c_str(), nullptr); }
+
+RunResult Sandbox::Run(const std::wstring& arguments, const std::wstring& environmentTz) const {
+    RunResult result;
+    std::wstring commandLine = L"\"" + Exe() + L"\" " + arguments;
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(0);
+    if (!environmentTz.empty()) SetEnvironmentVariableW(L"TZ", environmentTz.c_str());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    // The working folder is not the program's folder, so relative targets must not lean on it.
+    wchar_t temp[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, temp);
+    if (!CreateProcessW(Exe().c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, temp, &startup,
+                        &process)) {
+        return result;
+    }
+    BoxSearch search{process.dwProcessId, &result.boxes};
+    for (int waited = 0; waited < 60000; waited += 50) {
+        if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
+            result.finished = true;
+            break;
+        }
+        EnumWindows(CloseBox, reinterpret_cast<LPARAM>(&search));
+    }
+    if (!result.finished) TerminateProcess(process.hProcess, 99);
+    GetExitCodeProcess(process.hProcess, &result.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+uint64_t UtcTime(int year, int month, int day, int hour, int minute, int second, int msec) {
+    SYSTEMTIME s = {WORD(year), WORD(month), 0, WORD(day), WORD(hour), WORD(minute), WORD(second), WORD(msec)};
+    FILETIME f = {};
+    SystemTimeToFileTime(&s, &f);
+    return ToU64(f);
+}
+
+uint64_t LocalTime(int year, int month, int day, int hour, int minute, int second, int msec) {
+    SYSTEMTIME local = {WORD(year), WORD(month), 0, WORD(day), WORD(hour), WORD(minute), WORD(second), WORD(msec)};
+    SYSTEMTIME utc = {};
+    TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
+    FILETIME f = {};
+    SystemTimeToFileTime(&utc, &f);
+    return ToU64(f);
+}
+
+bool SetTimes(const std::wstring& path, const Times& times) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    FILETIME c = ToFileTime(times.creation), a = ToFileTime(times.lastAccess), w = ToFileTime(times.lastWrite);
+    bool ok = SetFileTime(file, &c, &a, &w);
+    CloseHandle(file);
+    return ok;
+}
+
+Times GetTimes(const std::wstring& path) {
+    Times times;
+    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return times;
+    FILETIME c, a, w;
+    if (GetFileTime(file, &c, &a, &w)) times = Times{ToU64(c), ToU64(a), ToU64(w)};
+    CloseHandle(file);
+    return times;
+}
+
+std::string FormatUtc(uint64_t time) {
+    FILETIME f = ToFileTime(time);
+    SYSTEMTIME s = {};
+    FileTimeToSystemTime(&f, &s);
+    char text[64];
+    snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", s.wYear, s.wMonth, s.wDay, s.wHour, s.wMinute,
+             s.wSecond, s.wMilliseconds);
+    return text;
+}
+
+}  // namespace EndToEnd

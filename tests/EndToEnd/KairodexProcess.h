@@ -1,0 +1,54 @@
+// Test support for driving the real Kairodex.exe: a private folder holding a copy of the
+// program (its profile and relative targets live beside it), a runner that closes the message
+// boxes the program shows, and file time helpers.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace EndToEnd {
+
+struct RunResult {
+    bool finished = false;           // exited within the time limit
+    DWORD exitCode = 0;
+    std::vector<std::wstring> boxes;  // "caption|text" of every message box closed
+};
+
+class Sandbox {
+public:
+    Sandbox();  // a fresh folder under the temporary folder with a copy of Kairodex.exe
+    ~Sandbox();
+    Sandbox(const Sandbox&) = delete;
+    Sandbox& operator=(const Sandbox&) = delete;
+
+    const std::wstring& Folder() const { return folder_; }
+    std::wstring Path(const std::wstring& relative) const { return folder_ + L"\\" + relative; }
+    std::wstring Exe() const { return Path(L"Kairodex.exe"); }
+    void WriteFile(const std::wstring& relative, const std::string& bytes) const;
+    std::string ReadFile(const std::wstring& relative) const;
+    void MakeFolder(const std::wstring& relative) const;
+    // Runs the program with the argument text; message boxes are recorded and closed.
+    RunResult Run(const std::wstring& arguments, const std::wstring& environmentTz = L"") const;
+
+private:
+    std::wstring folder_;
+};
+
+// 100-ns UTC file time from UTC parts.
+uint64_t UtcTime(int year, int month, int day, int hour, int minute, int second, int msec);
+// 100-ns UTC file time from local wall clock parts in the process's time zone.
+uint64_t LocalTime(int year, int month, int day, int hour, int minute, int second, int msec);
+
+struct Times {
+    uint64_t creation = 0;
+    uint64_t lastAccess = 0;
+    uint64_t lastWrite = 0;
+};
+bool SetTimes(const std::wstring& path, const Times& times);
+Times GetTimes(const std::wstring& path);
+std::string FormatUtc(uint64_t time);  // "2024-09-07 12:00:00.000" for readable failures
+
+}  // namespace EndToEnd
