@@ -36,8 +36,8 @@ void MergeSelected(const FileTimeSettings& settings, FILETIME* creation, FILETIM
     }
 }
 
-// Next without an entry: true when the folder was read to its end, false when it could not
-// be read. The last error is cleared first so that a stale code is not taken for a failure.
+// Advances to the next entry. When there is none, *readToEnd tells an enumeration that ended
+// from one that failed; the last error is cleared first so a stale code is not taken for one.
 bool NextEntry(RawFindFile& folder, bool* readToEnd) {
     SetLastError(ERROR_SUCCESS);
     if (folder.Next()) {
@@ -99,7 +99,7 @@ uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder
 
 bool ApplyToFile(const FileTimeSettings& settings, const RawString& path) {
     // GetFileTime needs read-attribute access, which GENERIC_WRITE alone does not grant on
-    // Windows; it plays no part in sharing, so it keeps no file closed that was open before.
+    // Windows. It takes no part in sharing checks, so no file that opened before is refused.
     const DWORD access = GENERIC_WRITE | FILE_READ_ATTRIBUTES;
     FileHandle file;
     file.Attach(RawLayer::OpenFile(path, access, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL), access);

@@ -10,9 +10,7 @@ namespace {
 constexpr uint16_t kFirstYear = 1601;
 constexpr uint16_t kLastYear = 30827;
 
-bool IsLeapYear(uint32_t year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool IsLeapYear(uint32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 uint16_t DaysInMonth(uint16_t year, uint16_t month) {
     static const uint8_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -90,6 +88,49 @@ private:
     bool first_ = true;
 };
 
+constexpr uint64_t kTicksPerMSec = 10000;
+
+uint64_t Ticks(const FILETIME& time) { return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
+
+uint32_t SubMilliseconds(const FILETIME& time) { return static_cast<uint32_t>(Ticks(time) % kTicksPerMSec); }
+
+// The calendar fields of shown with the parts that flags select taken from parts.
+SYSTEMTIME Combined(const SYSTEMTIME& shown, const TimeParts& parts, uint16_t flags) {
+    SYSTEMTIME work = shown;
+    if (flags & UseDate) {
+        work.wYear = parts.year;
+        work.wMonth = parts.month;
+        work.wDay = parts.day;
+    }
+    if (flags & UseTime) {
+        work.wHour = parts.hour;
+        work.wMinute = parts.minute;
+        work.wSecond = parts.second;
+    }
+    if (flags & UseMSec) {
+        work.wMilliseconds = parts.milliseconds;
+    }
+    return work;
+}
+
+// MergeParts, where the instant's ticks below a millisecond follow the milliseconds: with
+// UseMSec they become subMSec, otherwise the target keeps its own.
+bool MergeWithTicks(FileTimeValue& target, const TimeParts& parts, uint16_t flags, uint32_t subMSec) {
+    if (!target.ShowIn(flags)) {
+        return false;
+    }
+    const SYSTEMTIME work = Combined(target.brokenDown, parts, flags);
+    const uint32_t ticks = (flags & UseMSec) ? subMSec : SubMilliseconds(target.fileTime);
+    // Nothing to change: storing again could move a local time inside a repeated hour.
+    const bool same = target.zone != ZoneNotSet && SameFields(work, target.brokenDown);
+    if (!same && !((flags & ShowUtc) ? target.StoreUtc(work) : target.StoreLocal(work))) {
+        return false;
+    }
+    const uint64_t whole = Ticks(target.fileTime) - SubMilliseconds(target.fileTime) + ticks;
+    target.fileTime = FILETIME{static_cast<DWORD>(whole), static_cast<DWORD>(whole >> 32)};
+    return true;
+}
+
 }  // namespace
 
 bool IsValidSystemTime(const SYSTEMTIME& time) {
@@ -113,8 +154,8 @@ const TIME_ZONE_INFORMATION& ProcessTimeZone() {
 }
 
 TimeParts PartsOf(const SYSTEMTIME& time) {
-    return TimeParts{time.wYear,   time.wMonth,  time.wDayOfWeek, time.wDay,
-                     time.wHour,   time.wMinute, time.wSecond,    time.wMilliseconds};
+    return TimeParts{time.wYear, time.wMonth,  time.wDayOfWeek, time.wDay,
+                     time.wHour, time.wMinute, time.wSecond,    time.wMilliseconds};
 }
 
 void FileTimeValue::SetFromNow() {
@@ -190,33 +231,10 @@ bool FileTimeValue::StoreUtc(const SYSTEMTIME& utc) {
     return true;
 }
 
-bool FileTimeValue::ShowIn(uint16_t flags) {
-    return (flags & ShowUtc) ? ShowAsUtc() : ShowAsLocal();
-}
+bool FileTimeValue::ShowIn(uint16_t flags) { return (flags & ShowUtc) ? ShowAsUtc() : ShowAsLocal(); }
 
 bool MergeParts(FileTimeValue& target, const TimeParts& parts, uint16_t flags) {
-    if (!target.ShowIn(flags)) {
-        return false;
-    }
-    SYSTEMTIME work = target.brokenDown;
-    if (flags & UseDate) {
-        work.wYear = parts.year;
-        work.wMonth = parts.month;
-        work.wDay = parts.day;
-    }
-    if (flags & UseTime) {
-        work.wHour = parts.hour;
-        work.wMinute = parts.minute;
-        work.wSecond = parts.second;
-    }
-    if (flags & UseMSec) {
-        work.wMilliseconds = parts.milliseconds;
-    }
-    // Nothing to change: storing again could move a local time inside a repeated hour.
-    if (target.zone != ZoneNotSet && SameFields(work, target.brokenDown)) {
-        return true;
-    }
-    return (flags & ShowUtc) ? target.StoreUtc(work) : target.StoreLocal(work);
+    return MergeWithTicks(target, parts, flags, 0);
 }
 
 FILETIME MergeIntoFileTime(const FileTimeValue& chosen, uint16_t flags, const FILETIME& existing) {
@@ -225,7 +243,7 @@ FILETIME MergeIntoFileTime(const FileTimeValue& chosen, uint16_t flags, const FI
     if (!result.SetFromFileTime(existing) || !source.ShowIn(flags)) {
         return existing;
     }
-    MergeParts(result, PartsOf(source.brokenDown), flags);
+    MergeWithTicks(result, PartsOf(source.brokenDown), flags, SubMilliseconds(source.fileTime));
     return result.fileTime;
 }
 
@@ -233,13 +251,11 @@ void FileTimeSettings::AssignValue(const FileTimeValue& other, uint16_t partMask
     const uint16_t work = WithParts(flags, partMask);
     FileTimeValue source = other;
     if (source.ShowIn(work)) {
-        MergeParts(value, PartsOf(source.brokenDown), work);
+        MergeWithTicks(value, PartsOf(source.brokenDown), work, SubMilliseconds(source.fileTime));
     }
 }
 
-void FileTimeSettings::ClearMilliseconds() {
-    MergeParts(value, TimeParts{}, WithParts(flags, UseMSec));
-}
+void FileTimeSettings::ClearMilliseconds() { MergeParts(value, TimeParts{}, WithParts(flags, UseMSec)); }
 
 void FileTimeSettings::ParseDate(const RawString& text) {
     if (text.IsEmpty()) {

@@ -67,12 +67,14 @@ struct FileTimeValue {
 };
 
 // Puts the parts that flags select (UseDate, UseTime, UseMSec) into target, read and stored in
-// the zone the ShowUtc bit names. False, target unchanged in its instant, when the result is
-// not a valid time.
+// the zone the ShowUtc bit names. With UseMSec the milliseconds are exact (nothing below them);
+// otherwise target keeps its ticks below a millisecond. False, target unchanged in its instant,
+// when the result is not a valid time.
 bool MergeParts(FileTimeValue& target, const TimeParts& parts, uint16_t flags);
 
 // The file time that `existing` becomes when the parts of `chosen` that flags select replace
-// its own; `existing` itself when that fails.
+// its own (the ticks below a millisecond go with the milliseconds); `existing` itself when
+// that fails.
 FILETIME MergeIntoFileTime(const FileTimeValue& chosen, uint16_t flags, const FILETIME& existing);
 
 struct FileTimeSettings {

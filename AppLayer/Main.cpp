@@ -1,4 +1,6 @@
 // Program entry.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "AppLayer/StartUp.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return AppLayer::ProgramEntry(instance); }

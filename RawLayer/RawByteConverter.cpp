@@ -99,8 +99,7 @@ bool ByteConverter::IsClean(StringEncoding encoding, const uint8_t* bytes, int32
                                reinterpret_cast<const char*>(bytes), length, nullptr, 0) > 0;
 }
 
-bool ByteConverter::ToWide(StringEncoding source, const uint8_t* bytes, int32_t length, bool strict,
-                           int32_t* units) {
+bool ByteConverter::ToWide(StringEncoding source, const uint8_t* bytes, int32_t length, bool strict, int32_t* units) {
     // No code page yields more UTF-16 units than it has bytes.
     if (wide_.size() < static_cast<size_t>(length)) wide_.resize(static_cast<size_t>(length));
     if (IsUtf16(source)) {
@@ -119,8 +118,7 @@ bool ByteConverter::FromWide(StringEncoding target, int32_t units, bool strict, 
                              int32_t* outEnd) {
     if (IsUtf16(target)) {
         ReserveBytes(out, *outEnd, units * 2);
-        CopyUnits(reinterpret_cast<const uint8_t*>(wide_.data()), units * 2, target == Utf16BE,
-                  out.data() + *outEnd);
+        CopyUnits(reinterpret_cast<const uint8_t*>(wide_.data()), units * 2, target == Utf16BE, out.data() + *outEnd);
         *outEnd += units * 2;
         return true;
     }
@@ -133,8 +131,9 @@ bool ByteConverter::FromWide(StringEncoding target, int32_t units, bool strict, 
     if (needed <= 0) return false;
     ReserveBytes(out, *outEnd, needed);
     BOOL usedDefault = FALSE;
-    const int made = WideCharToMultiByte(codePage, flags, wide_.data(), units, reinterpret_cast<char*>(out.data() + *outEnd),
-                                         needed, nullptr, strict && !unicode ? &usedDefault : nullptr);
+    const int made =
+        WideCharToMultiByte(codePage, flags, wide_.data(), units, reinterpret_cast<char*>(out.data() + *outEnd), needed,
+                            nullptr, strict && !unicode ? &usedDefault : nullptr);
     if (made <= 0 || usedDefault) return false;
     *outEnd += made;
     out[static_cast<size_t>(*outEnd)] = 0;

@@ -58,8 +58,6 @@ bool CreateDirectories(const RawString& path) {
     return CreateDirectoryOnly(path) || IsDirectory(path);
 }
 
-bool CreateDirectoryAt(const RawString& path) { return CreateDirectoryOnly(path); }
-
 bool MoveIntoPlace(const RawString& newFile, const RawString& target) {
     if (UsesNarrowCall(NativeCallForm(newFile, target))) {
         return MoveFileExA(NarrowText(newFile), NarrowText(target), MOVEFILE_WRITE_THROUGH) != FALSE;
@@ -135,7 +133,7 @@ bool FileHandle::CreateWrite(const RawString& path, DWORD disposition) {
 bool FileHandle::OpenAttributes(const RawString& path) {
     // Backup semantics let a folder be opened as well: its own times are a valid source.
     return Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
-                FILE_ATTRIBUTE_NORMAL);
+                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS);
 }
 
 void FileHandle::Attach(HANDLE handle, DWORD access) {

@@ -19,7 +19,6 @@ bool IsDirectory(const RawString& path);
 // Creates path and every missing folder above it; true when path is a folder afterwards.
 // A path without any separator is never created.
 bool CreateDirectories(const RawString& path);
-bool CreateDirectoryAt(const RawString& path);
 
 // Moves a freshly written file to target; fails when target already exists.
 bool MoveIntoPlace(const RawString& newFile, const RawString& target);
@@ -58,7 +57,8 @@ public:
     bool Size(uint64_t* size) const;
     bool GetTimes(FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) const;
     bool SetTimes(const FILETIME* creation, const FILETIME* lastAccess, const FILETIME* lastWrite);
-    // Flushes when opened for writing, then closes. False when the flush or the close failed.
+    // Flushes when opened for writing, then closes. False when the flush or the close failed;
+    // true when nothing was open.
     bool Close();
 
     bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }

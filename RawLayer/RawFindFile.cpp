@@ -35,7 +35,10 @@ RawFindFile::~RawFindFile() { CloseSearch(); }
 bool RawFindFile::Next() {
     while (!finished_) {
         if (!Advance()) {
+            // Callers tell the end (ERROR_NO_MORE_FILES) from a failure by the last error.
+            DWORD error = GetLastError();
             CloseSearch();
+            SetLastError(error);
             finished_ = true;
             return false;
         }

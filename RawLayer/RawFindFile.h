@@ -17,7 +17,8 @@ public:
     RawFindFile(const RawFindFile&) = delete;
     RawFindFile& operator=(const RawFindFile&) = delete;
 
-    // Advances to the next entry; false at the end or when the folder cannot be read.
+    // Advances to the next entry; false at the end or when the folder cannot be read, with the
+    // platform's last error left as the failing find call set it.
     bool Next();
     // Closes the search; the next Next starts from the first entry again.
     void Restart();

@@ -33,7 +33,9 @@ void RawLineFile::SetDetectionFlags(uint8_t flags) {
     ownDetectionFlags_ = flags;
 }
 
-void RawLineFile::SetBufferLimit(int32_t limit) { bufferLimit_ = limit < initialBufferSize_ ? initialBufferSize_ : limit; }
+void RawLineFile::SetBufferLimit(int32_t limit) {
+    bufferLimit_ = limit < initialBufferSize_ ? initialBufferSize_ : limit;
+}
 
 // ---- reading ----
 
@@ -45,6 +47,7 @@ void RawLineFile::ResetReading() {
     total_ = 0;
     firstBlock_ = true;
     detected_ = byteOrderMark_ = source_ = Ansi;
+    decoding_ = Decoding::Copy;
     writing_ = written_ = false;
 }
 
@@ -79,15 +82,22 @@ LineRecord RawLineFile::NextLine() {
     return record;
 }
 
+// Unconverted, the window mirrors the file and never outgrows the buffer; converted text may
+// (UTF-8 takes up to three bytes for one), but the line kept must still fit.
+int32_t RawLineFile::Pending() const {
+    const int32_t kept = dataEnd_ - lineStart_;
+    return decoding_ == Decoding::Convert ? kept : kept + rawFill_;
+}
+
 // Keeps the unfinished line, moved to the start of the window, and grows the buffer for it
 // as far as the limit allows.
 bool RawLineFile::MakeRoom() {
-    const int32_t kept = dataEnd_ - lineStart_;
-    while (kept >= bufferSize_) {
+    while (Pending() >= bufferSize_) {
         if (bufferSize_ >= bufferLimit_) return Fail(LineFileState::LineTooLong);
         bufferSize_ = bufferLimit_ - bufferSize_ < bufferSize_ ? bufferLimit_ : bufferSize_ * 2;
         raw_.resize(static_cast<size_t>(bufferSize_) + 2);
     }
+    const int32_t kept = dataEnd_ - lineStart_;
     std::memmove(window_.data(), window_.data() + lineStart_, static_cast<size_t>(kept));
     lineStart_ = 0;
     dataEnd_ = kept;
@@ -95,8 +105,8 @@ bool RawLineFile::MakeRoom() {
 }
 
 bool RawLineFile::ReadRaw(int32_t* count) {
-    const DWORD room = static_cast<DWORD>(bufferSize_ - rawFill_);
-    if (!file_.Read(raw_.data() + rawFill_, room)) return Fail(LineFileState::ReadFailed);
+    const int32_t room = decoding_ == Decoding::Convert ? bufferSize_ - rawFill_ : bufferSize_ - Pending();
+    if (!file_.Read(raw_.data() + rawFill_, static_cast<DWORD>(room))) return Fail(LineFileState::ReadFailed);
     *count = static_cast<int32_t>(file_.LastCount());
     rawFill_ += *count;
     return true;
@@ -155,12 +165,15 @@ bool RawLineFile::DetectFromContent(int32_t skipped) {
 
 // Decides how raw bytes become the window, and how delivered lines are tagged. A window for a
 // UTF-16 target always holds UTF-16: text of unknown content is taken from the ANSI code page.
+// Text already in the requested encoding is checked only when that encoding was a guess: a
+// byte-order mark is trusted, and its file's bytes pass unchanged.
 void RawLineFile::ChooseDecoding() {
     const bool known = IsKnownSource(detected_);
+    const bool named = detected_ == byteOrderMark_;
     source_ = known ? detected_ : Ansi;
     lineEncoding_ = requested_;
     if (known && detected_ == effective_) {
-        decoding_ = IsUtf16(effective_) ? Decoding::Copy : Decoding::Validate;
+        decoding_ = IsUtf16(effective_) || named ? Decoding::Copy : Decoding::Validate;
     } else if (known || IsUtf16(effective_)) {
         decoding_ = Decoding::Convert;
     } else {
@@ -283,7 +296,7 @@ bool RawLineFile::WriteText(const RawString& text) {
     }
     int32_t made = 0;
     if (!writeConverter_.Convert(encoding, effective_, units, bytes, false, output_, &made)) {
-        if (bytes > 0) return Fail(LineFileState::WriteFailed);
+        return Fail(LineFileState::WriteFailed);
     }
     return WriteBytes(output_.data(), made);
 }

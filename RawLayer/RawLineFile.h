@@ -140,6 +140,7 @@ protected:
 private:
     void ResetReading();
     bool Refill();
+    int32_t Pending() const;
     bool MakeRoom();
     bool ReadRaw(int32_t* count);
     bool DetectEncoding();

@@ -110,7 +110,7 @@ bool RawNamePattern::MatchFrom(int32_t patternPos, int32_t namePos, int32_t wild
 bool RawNamePattern::MatchStar(int32_t patternPos, int32_t namePos, int32_t wildcard) {
     int32_t star = wildcards_[wildcard];
     size_t known = static_cast<size_t>(star) * (name_->Length() + 1) + namePos;
-
+    if (knownFailures_[known]) return false;
     for (int32_t end = name_->Length(); end >= namePos; --end) {
         if (MatchFrom(patternPos, end, wildcard + 1)) {
             found_[wildcard] = RawRange{namePos, end};

@@ -162,7 +162,7 @@ RawString ResolvePath(const RawString& path, const RawString& base) {
             position += 3;
             // Never above the root: "C:\a" with "..\..\x" is "C:\x", not the relative "x".
             int32_t parentEnd = std::max(LastSeparatorBefore(base, baseEnd), 0);
-            baseEnd = parentEnd; (void)root;
+            baseEnd = std::max(parentEnd, std::min(root, baseEnd));
         } else {
             break;
         }

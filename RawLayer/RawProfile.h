@@ -51,6 +51,8 @@ private:
     void Remember(const RawLineFile& reader);
     StringEncoding WriteEncoding() const;
     SaveResult SaveInMode(const RawParameterList& list, const RawString& section, ReadMode mode);
+    static SaveResult FillTemporary(RawLineFile& reader, bool haveOld, RawLineFile& writer,
+                                    const RawParameterList& list, const RawString& section);
 
     RawString profilePath_;
     RawString filePath_;

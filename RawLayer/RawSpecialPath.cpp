@@ -19,18 +19,24 @@ bool IsNarrowEncoding(StringEncoding encoding) { return encoding == Ansi || enco
 
 DWORD CallNarrow(PathQuery query, char* buffer, DWORD size) {
     switch (query) {
-        case PathQuery::Module: return GetModuleFileNameA(nullptr, buffer, size);
-        case PathQuery::Temp: return GetTempPathA(size, buffer);
-        case PathQuery::Current: return GetCurrentDirectoryA(size, buffer);
+        case PathQuery::Module:
+            return GetModuleFileNameA(nullptr, buffer, size);
+        case PathQuery::Temp:
+            return GetTempPathA(size, buffer);
+        case PathQuery::Current:
+            return GetCurrentDirectoryA(size, buffer);
     }
     return 0;
 }
 
 DWORD CallWide(PathQuery query, wchar_t* buffer, DWORD size) {
     switch (query) {
-        case PathQuery::Module: return GetModuleFileNameW(nullptr, buffer, size);
-        case PathQuery::Temp: return GetTempPathW(size, buffer);
-        case PathQuery::Current: return GetCurrentDirectoryW(size, buffer);
+        case PathQuery::Module:
+            return GetModuleFileNameW(nullptr, buffer, size);
+        case PathQuery::Temp:
+            return GetTempPathW(size, buffer);
+        case PathQuery::Current:
+            return GetCurrentDirectoryW(size, buffer);
     }
     return 0;
 }

@@ -316,8 +316,8 @@ RawString RawString::FromRange(const RawString& source, int32_t first, int32_t e
     const Span span = Clip(first, end, source.Length());
     if (span.Length() == 0) return RawString(NewBody(Empty, encoding));
     const int size = UnitSize(source.body_->encoding);
-    const RawString view = MakeView(source.Bytes() + static_cast<size_t>(span.first) * size, span.Length(),
-                                    source.Encoding());
+    const RawString view =
+        MakeView(source.Bytes() + static_cast<size_t>(span.first) * size, span.Length(), source.Encoding());
     return RawString(Convert(view.Buffer(), view.Length(), view.Encoding(), encoding, true));
 }
 
@@ -381,12 +381,21 @@ int32_t RawString::TrailCount(int32_t pos) const {
     if (pos < 0 || pos >= body_->length) return 0;
     int32_t trail = 0;
     switch (body_->encoding) {
-        case ShiftJis: trail = IsShiftJisLead(ReadUnit(body_, pos)) ? 1 : 0; break;
-        case Utf8: trail = Utf8Trail(ReadUnit(body_, pos)); break;
+        case ShiftJis:
+            trail = IsShiftJisLead(ReadUnit(body_, pos)) ? 1 : 0;
+            break;
+        case Utf8:
+            trail = Utf8Trail(ReadUnit(body_, pos));
+            break;
         case Utf16BE:
-        case Utf16LE: trail = Utf16BytesTrail(body_, pos); break;
-        case Wide: trail = IsHighSurrogate(ReadUnit(body_, pos)) ? 1 : 0; break;
-        default: break;
+        case Utf16LE:
+            trail = Utf16BytesTrail(body_, pos);
+            break;
+        case Wide:
+            trail = IsHighSurrogate(ReadUnit(body_, pos)) ? 1 : 0;
+            break;
+        default:
+            break;
     }
     const int32_t left = body_->length - 1 - pos;
     return trail < left ? trail : left;
@@ -403,11 +412,7 @@ void RawString::Append(uint32_t unit) {
 }
 
 void RawString::AppendRange(const RawString& other, int32_t first, int32_t end) {
-    if (&other == this) {  // the buffer may move while growing: read from a held share
-        const RawString source(other);
-        AppendRange(source, first, end);
-        return;
-    }
+    // Reads through the body, so appending a string to itself is safe while the buffer grows.
     const Span span = Clip(first, end, other.Length());
     if (span.Length() == 0) return;
     MakeWritable();
@@ -455,8 +460,7 @@ void RawString::InsertUnderscore(int32_t pos) {
     WriteUnit(body_, pos, '_');
 }
 
-void RawString::ReplaceRange(int32_t first, int32_t end, const RawString& other, int32_t otherFirst,
-                             int32_t otherEnd) {
+void RawString::ReplaceRange(int32_t first, int32_t end, const RawString& other, int32_t otherFirst, int32_t otherEnd) {
     if (&other == this) {  // the buffer changes below: read from a held share
         const RawString source(other);
         ReplaceRange(first, end, source, otherFirst, otherEnd);
@@ -524,8 +528,7 @@ bool RawString::RangeEquals(int32_t first, int32_t end, const RawString& other, 
 
 bool RawString::RangeEqualsIgnoreCase(int32_t first, int32_t end, const RawString& other, int32_t otherFirst,
                                       int32_t otherEnd) const {
-    return SpansEqual(body_, Clip(first, end, Length()), other.body_, Clip(otherFirst, otherEnd, other.Length()),
-                      true);
+    return SpansEqual(body_, Clip(first, end, Length()), other.body_, Clip(otherFirst, otherEnd, other.Length()), true);
 }
 
 bool RawString::MatchesAt(int32_t pos, const RawString& other, int32_t count) const {
@@ -723,14 +726,17 @@ NativeForm RawString::NativeCallForm() const {
     if (Length() == 0) return EmptyText;
     switch (body_->encoding) {
         case Ansi:
-        case ShiftJis: return Narrow;
-        case Wide: return WideDirect;
+        case ShiftJis:
+            return Narrow;
+        case Wide:
+            return WideDirect;
         case Utf8:
             for (int32_t pos = 0; pos < Length(); ++pos) {
                 if (ReadUnit(body_, pos) > 126) return WideConverted;
             }
             return Narrow;
-        default: return WideConverted;
+        default:
+            return WideConverted;
     }
 }
 
@@ -754,12 +760,18 @@ NativeForm NativeCallForm(const RawString& a, const RawString& b, const RawStrin
 
 int CodePageOf(StringEncoding encoding) {
     switch (encoding) {
-        case Ansi: return CP_ACP;
-        case ShiftJis: return 932;
-        case Utf8: return CP_UTF8;
-        case Utf7: return CP_UTF7;
-        case MacCodePage: return CP_MACCP;
-        default: return -1;
+        case Ansi:
+            return CP_ACP;
+        case ShiftJis:
+            return 932;
+        case Utf8:
+            return CP_UTF8;
+        case Utf7:
+            return CP_UTF7;
+        case MacCodePage:
+            return CP_MACCP;
+        default:
+            return -1;
     }
 }
 
@@ -846,12 +858,17 @@ int32_t CutUtf16(const uint8_t* bytes, int32_t length, bool bigEndian) {
 int32_t CutAtCharBoundary(StringEncoding encoding, const uint8_t* bytes, int32_t length) {
     if (bytes == nullptr || length <= 0) return 0;
     switch (encoding) {
-        case ShiftJis: return CutShiftJis(bytes, length);
-        case Utf8: return CutUtf8(bytes, length);
-        case Utf16BE: return CutUtf16(bytes, length, true);
+        case ShiftJis:
+            return CutShiftJis(bytes, length);
+        case Utf8:
+            return CutUtf8(bytes, length);
+        case Utf16BE:
+            return CutUtf16(bytes, length, true);
         case Utf16LE:
-        case Wide: return CutUtf16(bytes, length, false);
-        default: return 0;
+        case Wide:
+            return CutUtf16(bytes, length, false);
+        default:
+            return 0;
     }
 }
 
@@ -869,11 +886,16 @@ ByteOrderMarkBytes ByteOrderMarkOf(StringEncoding encoding) {
     static const uint8_t kUtf7[] = {'+', '/', 'v', '8', '-'};
     static const uint8_t kUtf8[] = {0xEF, 0xBB, 0xBF};
     switch (encoding) {
-        case Utf16LE: return ByteOrderMarkBytes{kLittle, 2};
-        case Utf16BE: return ByteOrderMarkBytes{kBig, 2};
-        case Utf7: return ByteOrderMarkBytes{kUtf7, 5};
-        case Utf8: return ByteOrderMarkBytes{kUtf8, 3};
-        default: return ByteOrderMarkBytes{nullptr, 0};
+        case Utf16LE:
+            return ByteOrderMarkBytes{kLittle, 2};
+        case Utf16BE:
+            return ByteOrderMarkBytes{kBig, 2};
+        case Utf7:
+            return ByteOrderMarkBytes{kUtf7, 5};
+        case Utf8:
+            return ByteOrderMarkBytes{kUtf8, 3};
+        default:
+            return ByteOrderMarkBytes{nullptr, 0};
     }
 }
 

@@ -60,14 +60,18 @@ struct ParsedNumber {
     int64_t Signed() const { return static_cast<int64_t>(sign == '-' ? 0 - magnitude : magnitude); }
 };
 
+class RawString;
+// The process-wide shared empty Utf8 string.
+const RawString& EmptyString();
+
 class RawString {
 public:
-    RawString();                                         // new Empty body in Utf8
+    RawString();  // new Empty body in Utf8
     // The bytes are read as code page 932 text and kept as an Owned Utf8 copy: plain ASCII is
     // unchanged; build other text with FromUnits.
-    RawString(const char* literal);                      // NOLINT: literals convert implicitly
+    RawString(const char* literal);  // NOLINT: literals convert implicitly
     RawString(StringEncoding encoding, int32_t capacity);
-    RawString(const RawString& other);                   // Share
+    RawString(const RawString& other);  // Share
     RawString(const RawString& other, StringEncoding encoding);
     RawString(RawString&& other) noexcept;
     RawString& operator=(const RawString& other);
@@ -106,8 +110,8 @@ public:
     void Append(uint32_t unit);
     void AppendRange(const RawString& other, int32_t first, int32_t end);
     // Appends up to five strings after one growth; others are converted to this encoding.
-    void Concat(const RawString& a, const RawString& b = RawString(), const RawString& c = RawString(),
-                const RawString& d = RawString(), const RawString& e = RawString());
+    void Concat(const RawString& a, const RawString& b = EmptyString(), const RawString& c = EmptyString(),
+                const RawString& d = EmptyString(), const RawString& e = EmptyString());
     void InsertGap(int32_t pos, int32_t count);
     void InsertUnderscore(int32_t pos);
     void ReplaceRange(int32_t first, int32_t end, const RawString& other, int32_t otherFirst, int32_t otherEnd);
@@ -155,9 +159,6 @@ private:
 
     RawStringBody* body_;
 };
-
-// The process-wide shared empty Utf8 string.
-const RawString& EmptyString();
 
 // Combined form for a call with several string arguments. EmptyText is neutral here, so that
 // combining stays order-free; the multi-argument NativeCallForm turns an all-empty call into Narrow.

@@ -103,7 +103,8 @@ void RawThreadDump::HandleFault(EXCEPTION_POINTERS* info) {
     exception.ThreadId = GetCurrentThreadId();
     exception.ExceptionPointers = info;
     exception.ClientPointers = TRUE;
-    HandleOwner file(OpenFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS, 0));
+    HandleOwner file(
+        OpenFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS, 0));
     if (!file.IsValid()) return;
     MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file.Get(), MiniDumpWithFullMemory,
                       info ? &exception : nullptr, nullptr, nullptr);

@@ -165,23 +165,26 @@ bool WinViewResize::ApplyAnchors() {
     if (!reference) return false;
     const RECT& now = *reference;
     const RECT& was = lastReference;
-    const LONG left = now.left - was.left;
-    const LONG right = now.right - was.right;
+    // Each centre is halved separately, truncating toward zero.
     const LONG centreX = (now.left + now.right) / 2 - (was.left + was.right) / 2;
-    const LONG top = now.top - was.top;
-    const LONG bottom = now.bottom - was.bottom;
     const LONG centreY = (now.top + now.bottom) / 2 - (was.top + was.bottom) / 2;
     const struct {
         uint16_t flag;
         LONG* edge;
         LONG delta;
     } moves[] = {
-        {kAnchorLeftByLeft, &viewRect.left, left},         {kAnchorLeftByRight, &viewRect.left, right},
-        {kAnchorLeftByCentre, &viewRect.left, centreX},    {kAnchorRightByRight, &viewRect.right, right},
-        {kAnchorRightByLeft, &viewRect.right, left},       {kAnchorRightByCentre, &viewRect.right, centreX},
-        {kAnchorTopByTop, &viewRect.top, top},             {kAnchorTopByBottom, &viewRect.top, bottom},
-        {kAnchorTopByCentre, &viewRect.top, centreY},      {kAnchorBottomByBottom, &viewRect.bottom, bottom},
-        {kAnchorBottomByTop, &viewRect.bottom, top},       {kAnchorBottomByCentre, &viewRect.bottom, centreY},
+        {kAnchorLeftByLeft, &viewRect.left, now.left - was.left},
+        {kAnchorLeftByRight, &viewRect.left, now.right - was.right},
+        {kAnchorLeftByCentre, &viewRect.left, centreX},
+        {kAnchorRightByRight, &viewRect.right, now.right - was.right},
+        {kAnchorRightByLeft, &viewRect.right, now.left - was.left},
+        {kAnchorRightByCentre, &viewRect.right, centreX},
+        {kAnchorTopByTop, &viewRect.top, now.top - was.top},
+        {kAnchorTopByBottom, &viewRect.top, now.bottom - was.bottom},
+        {kAnchorTopByCentre, &viewRect.top, centreY},
+        {kAnchorBottomByBottom, &viewRect.bottom, now.bottom - was.bottom},
+        {kAnchorBottomByTop, &viewRect.bottom, now.top - was.top},
+        {kAnchorBottomByCentre, &viewRect.bottom, centreY},
     };
     for (const auto& move : moves) {
         if (anchors & move.flag) *move.edge += move.delta;

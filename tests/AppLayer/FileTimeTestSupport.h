@@ -43,12 +43,14 @@ inline FILETIME Utc(const SYSTEMTIME& utc) {
     return time;
 }
 
-inline FILETIME Shifted(const FILETIME& time, int64_t minutes) {
-    const uint64_t count = Count(time) + static_cast<uint64_t>(minutes * 600000000LL);
+inline FILETIME PlusTicks(const FILETIME& time, int64_t ticks) {
+    const uint64_t count = Count(time) + static_cast<uint64_t>(ticks);
     return FILETIME{static_cast<DWORD>(count), static_cast<DWORD>(count >> 32)};
 }
 
-inline std::string ShowUtc(const FILETIME& time) {
+inline FILETIME Shifted(const FILETIME& time, int64_t minutes) { return PlusTicks(time, minutes * 600000000LL); }
+
+inline std::string UtcText(const FILETIME& time) {
     SYSTEMTIME utc{};
     if (!FileTimeToSystemTime(&time, &utc)) return "<no calendar form>";
     return Show(utc) + " UTC";

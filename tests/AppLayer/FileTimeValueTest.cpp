@@ -27,7 +27,7 @@ void ExpectShows(const FileTimeValue& value, uint16_t flags, const SYSTEMTIME& e
     EXPECT_EQ(value.zone, utc ? ZoneUtc : ZoneLocal);
     EXPECT_EQ(Show(value.brokenDown), Show(expected));
     const FILETIME instant = utc ? Utc(expected) : FromLocal(expected);
-    EXPECT_EQ(ShowUtc(value.fileTime), ShowUtc(instant));
+    EXPECT_EQ(UtcText(value.fileTime), UtcText(instant));
 }
 
 SYSTEMTIME WithDate(SYSTEMTIME time, WORD year, WORD month, WORD day) {
@@ -158,7 +158,7 @@ TEST(FileTimeValue, LocalTimesUseTheRulesOfTheirOwnDate) {
         FileTimeValue value;
         ASSERT_TRUE(value.StoreLocal(c.local));
         const SYSTEMTIME& utc = TestZone() == Zone::Berlin ? c.berlinUtc : c.local;
-        EXPECT_EQ(ShowUtc(value.fileTime), ShowUtc(Utc(utc)));
+        EXPECT_EQ(UtcText(value.fileTime), UtcText(Utc(utc)));
         EXPECT_EQ(value.zone, ZoneLocal);
         EXPECT_EQ(Show(value.brokenDown), Show(c.local));
         // And back: UTC, then local again, gives the same fields.
@@ -216,24 +216,9 @@ TEST(FileTimeValue, RangeEdgesDependOnTheZone) {
     // Local midnight of the first day lies before 1601 in UTC east of Greenwich.
     EXPECT_EQ(value.StoreLocal(Time(1601, 1, 1, 0, 30)), TestZone() == Zone::Utc);
     ASSERT_TRUE(value.StoreLocal(Time(30827, 12, 31, 23, 59, 59, 999)));
-    EXPECT_EQ(ShowUtc(value.fileTime), ShowUtc(FromLocal(Time(30827, 12, 31, 23, 59, 59, 999))));
+    EXPECT_EQ(UtcText(value.fileTime), UtcText(FromLocal(Time(30827, 12, 31, 23, 59, 59, 999))));
     EXPECT_TRUE(value.StoreUtc(Time(1601, 1, 1)));
     EXPECT_EQ(Count(value.fileTime), 0u);
-}
-
-TEST(FileTimeValue, NowAgreesWithItself) {
-    FileTimeValue value;
-    value.SetFromNow();
-    EXPECT_EQ(value.zone, ZoneUtc);
-    FILETIME again{};
-    ASSERT_TRUE(SystemTimeToFileTime(&value.brokenDown, &again));
-    EXPECT_EQ(Count(again), Count(value.fileTime));
-    // A value already local is left as it is.
-    ASSERT_TRUE(value.ShowAsLocal());
-    const SYSTEMTIME local = value.brokenDown;
-    EXPECT_TRUE(value.ShowAsLocal());
-    EXPECT_EQ(Show(value.brokenDown), Show(local));
-    EXPECT_EQ(value.zone, ZoneLocal);
 }
 
 // ---- merging ----
@@ -255,7 +240,7 @@ TEST(FileTimeMerge, EachPartMaskTakesOnlyItsParts) {
             if (mask & UseMSec) expected.wMilliseconds = chosen.wMilliseconds;
             const FILETIME merged = MergeIntoFileTime(pick.value, flags, old.value.fileTime);
             const FILETIME instant = mode ? Utc(expected) : FromLocal(expected);
-            EXPECT_EQ(ShowUtc(merged), ShowUtc(instant));
+            EXPECT_EQ(UtcText(merged), UtcText(instant));
         }
     }
 }
@@ -267,12 +252,12 @@ TEST(FileTimeMerge, ChosenValueIsReadInTheZoneOfTheFlags) {
     ASSERT_TRUE(chosen.StoreUtc(Time(2024, 3, 31, 8)));
     ASSERT_TRUE(chosen.ShowAsLocal());
     const FILETIME merged = MergeIntoFileTime(chosen, ShowUtc | UseDate, Utc(Time(2020, 1, 1, 10, 20, 30, 456)));
-    EXPECT_EQ(ShowUtc(merged), ShowUtc(Utc(Time(2024, 3, 31, 10, 20, 30, 456))));
+    EXPECT_EQ(UtcText(merged), UtcText(Utc(Time(2024, 3, 31, 10, 20, 30, 456))));
     // The hour of 23:30 UTC is the local hour of the next day in Berlin.
     ASSERT_TRUE(chosen.StoreUtc(Time(2024, 7, 31, 23, 30)));
     const FILETIME local = MergeIntoFileTime(chosen, UseTime, FromLocal(Time(2024, 6, 1, 5, 6, 7, 8)));
     const bool berlin = TestZone() == Zone::Berlin;
-    EXPECT_EQ(ShowUtc(local), ShowUtc(FromLocal(Time(2024, 6, 1, berlin ? 1 : 23, 30, 0, 8))));
+    EXPECT_EQ(UtcText(local), UtcText(FromLocal(Time(2024, 6, 1, berlin ? 1 : 23, 30, 0, 8))));
 }
 
 TEST(FileTimeMerge, UnchangedPartsLeaveRepeatedHourAlone) {
@@ -296,10 +281,32 @@ TEST(FileTimeMerge, FailedMergeKeepsTheExistingTime) {
     const FILETIME existing = FromLocal(Time(2020, 1, 1, 0, 30));
     const FILETIME merged = MergeIntoFileTime(chosen, UseDate, existing);
     const FILETIME expected = TestZone() == Zone::Berlin ? existing : Utc(Time(1601, 1, 1, 0, 30));
-    EXPECT_EQ(ShowUtc(merged), ShowUtc(expected));
+    EXPECT_EQ(UtcText(merged), UtcText(expected));
     // A count past the calendar's range has no parts to keep: it stays as it is.
     const FILETIME beyond{0, 0x80000000u};
     EXPECT_EQ(Count(MergeIntoFileTime(chosen, ShowUtc | UseDate, beyond)), Count(beyond));
+}
+
+TEST(FileTimeMerge, TicksBelowAMillisecondGoWithTheMilliseconds) {
+    const FILETIME existingTicks = PlusTicks(Utc(Time(2020, 1, 1, 10, 20, 30, 456)), 4321);
+    FileTimeValue chosen;
+    ASSERT_TRUE(chosen.StoreUtc(Time(2024, 7, 31, 8, 9, 10, 789)));
+    chosen.fileTime = PlusTicks(chosen.fileTime, 1234);
+    for (uint16_t mode : kModes) {
+        for (uint16_t mask = 0; mask <= 7; ++mask) {
+            SCOPED_TRACE("mask " + std::to_string(mask) + (mode ? " UTC" : " local"));
+            const FILETIME merged = MergeIntoFileTime(chosen, mode | mask, existingTicks);
+            EXPECT_EQ(Count(merged) % 10000, (mask & UseMSec) ? 1234u : 4321u);
+        }
+    }
+    // A value taken whole is taken exactly; typed milliseconds have nothing below them.
+    FileTimeSettings settings;
+    settings.AssignValue(chosen, 7);
+    EXPECT_EQ(Count(settings.value.fileTime), Count(chosen.fileTime));
+    settings.ParseDate("2023/1/2");
+    EXPECT_EQ(Count(settings.value.fileTime) % 10000, 1234u);
+    settings.ParseMSec("5");
+    EXPECT_EQ(Count(settings.value.fileTime) % 10000, 0u);
 }
 
 TEST(FileTimeSettings, AssignValueAndClearMilliseconds) {

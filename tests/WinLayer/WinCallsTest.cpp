@@ -107,8 +107,6 @@ TEST(WinCallsExtent, NarrowWideAndByteStreamFormsAgree) {
     EXPECT_EQ(stream.extents, (std::vector<int>{wide.extents[0], wide.extents[0], wide.extents[1],
                                                  wide.extents[1], wide.extents[2], wide.extents[2]}));
     EXPECT_EQ(stream.fitCount, 6);
-    WinTextExtent part = TextExtentWithFit(dc.Get(), RawString("xyz"), 1, 3);
-    EXPECT_EQ(part.extents.size(), 2u);
     WinTextExtent none = TextExtentWithFit(dc.Get(), RawString(), 0, 0);
     EXPECT_TRUE(none.extents.empty());
     EXPECT_EQ(none.fitCount, 0);
@@ -127,18 +125,6 @@ TEST(WinCallsText, MeasureOfAnEmptyRangeIsOneLineHighAndNoWidth) {
         EXPECT_EQ(rect.bottom, letter.bottom);
         EXPECT_EQ(height, letter.bottom - letter.top);
     }
-}
-
-TEST(WinCallsText, EveryEncodingMeasuresLikeItsWideForm) {
-    DefaultFontDC dc;
-    RECT expected = {0, 0, 1000, 1000};
-    MeasureTextRange(dc.Get(), RawString::FromWide(L"\u00E9t\u00E9"), 0, 3, expected, DT_NOPREFIX);
-    RECT utf8 = {0, 0, 1000, 1000};
-    MeasureTextRange(dc.Get(), Utf8("\xC3\xA9t\xC3\xA9"), 0, 5, utf8, DT_NOPREFIX);
-    EXPECT_TRUE(EqualRect(&utf8, &expected));
-    RECT range = {0, 0, 1000, 1000};
-    MeasureTextRange(dc.Get(), RawString::FromWide(L"xx\u00E9t\u00E9xx"), 2, 5, range, DT_NOPREFIX);
-    EXPECT_TRUE(EqualRect(&range, &expected));
 }
 
 TEST(WinCallsDrop, LongNamesComeBackWhole) {

@@ -124,6 +124,23 @@ BOOL CALLBACK AnswerDialog(HWND window, LPARAM) {
 
 void CALLBACK AnswerTimer(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), AnswerDialog, 0); }
 
+int CALLBACK TakeTrueTypeFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD type, LPARAM found) {
+    if (!(type & TRUETYPE_FONTTYPE) || font->lfFaceName[0] == L'@') return 1;
+    wcscpy(reinterpret_cast<wchar_t*>(found), font->lfFaceName);
+    return 0;
+}
+
+// A face the font dialog lists: the fonts present differ between systems.
+std::wstring InstalledFace() {
+    wchar_t face[LF_FACESIZE] = {};
+    LOGFONTW query = {};
+    query.lfCharSet = DEFAULT_CHARSET;
+    HDC dc = GetDC(nullptr);
+    EnumFontFamiliesExW(dc, &query, TakeTrueTypeFace, reinterpret_cast<LPARAM>(face), 0);
+    ReleaseDC(nullptr, dc);
+    return face;
+}
+
 RawParameterList ChooseAndAnswer(WPARAM answer, const WinFont& current) {
     g_answer = answer;
     UINT_PTR timer = SetTimer(nullptr, 0, 200, AnswerTimer);
@@ -137,12 +154,14 @@ RawParameterList ChooseAndAnswer(WPARAM answer, const WinFont& current) {
 TEST(WinFontParameters, FontDialogGivesKeysOnlyWhenConfirmed) {
     LOGFONTW start = WinFont::DefaultLogFont();
     start.lfHeight = -16;
-    wcscpy(start.lfFaceName, L"Tahoma");
+    const std::wstring face = InstalledFace();
+    ASSERT_FALSE(face.empty());
+    wcscpy(start.lfFaceName, face.c_str());
     WinFont current(start);
 
     EXPECT_EQ(ChooseAndAnswer(IDCANCEL, current).Count(), 0);
     RawParameterList chosen = ChooseAndAnswer(IDOK, current);
     EXPECT_EQ(chosen.Count(), 14);
-    EXPECT_EQ(Value(chosen, "FaceName"), "Tahoma");
+    EXPECT_EQ(Value(chosen, "FaceName"), Text(RawString(RawString::FromWide(face.c_str()), RawLayer::Utf8)));
     EXPECT_EQ(Value(chosen, "Height"), "-16");
 }

@@ -1,6 +1,7 @@
 // Test helper: writes the arguments it received, one per line, and then its working directory
 // into the file named by its first argument with ".rec" appended (UTF-8).
 #include <windows.h>
+// after windows.h, which it needs
 #include <shellapi.h>
 
 #include <string>

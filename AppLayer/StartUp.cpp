@@ -1,0 +1,137 @@
+#include "AppLayer/StartUp.h"
+
+#include "AppLayer/FileTimeApply.h"
+#include "AppLayer/FileTimeJob.h"
+#include "AppLayer/GuiProfile.h"
+#include "RawLayer/RawCommandLine.h"
+#include "RawLayer/RawFile.h"
+#include "RawLayer/RawLanguageTexts.h"
+#include "RawLayer/RawPath.h"
+#include "RawLayer/RawProfile.h"
+#include "RawLayer/RawSpecialPath.h"
+#include "RawLayer/RawThreadDump.h"
+#include "WinLayer/WinEnvironment.h"
+#include "WinLayer/WinMessageBox.h"
+
+using RawLayer::RawParameterList;
+using RawLayer::RawParameterUnit;
+using RawLayer::RawProfile;
+using RawLayer::RawString;
+
+namespace AppLayer {
+namespace {
+
+const RawString& CommonSection() {
+    static const RawString text("Common");
+    return text;
+}
+
+const RawString& ProgramKey() {
+    static const RawString text("Program");
+    return text;
+}
+
+const RawString& BadProfileText() {
+    static const RawString text("Bad format profile !!");
+    return text;
+}
+
+// Creates a missing main profile; false (after the warning) when one exists without "Program".
+bool CheckMainProfile(const RawString& path) {
+    RawProfile profile(path);
+    DWORD attributes = RawLayer::FileAttributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        profile.SetValue(CommonSection(), ProgramKey(), ProductName());
+        return true;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+    if (!profile.GetValue(CommonSection(), ProgramKey(), RawString()).IsEmpty()) return true;
+    WinLayer::ShowWarning(BadProfileText(), ProductName());
+    return false;
+}
+
+RawString FolderOf(const RawString& path) {
+    RawLayer::RawRange folder = RawLayer::DirectoryRange(path);
+    return RawString::FromRange(path, folder.start, folder.end);
+}
+
+// The "Common" keys: profile paths, the language and the language file.
+void ReadCommonSection(const RawString& mainProfilePath, RawString& guiProfilePath, RawString& configPath) {
+    static const RawString kGuiProfile("GuiProfile"), kConfigFile("ConfigFile"), kLanguage("Language"),
+        kLanguageFile("LanguageFile");
+    RawParameterList common;
+    if (!RawProfile(mainProfilePath).ReadSection(common, CommonSection())) return;
+    RawLayer::RawLanguageTexts& texts = RawLayer::LanguageTexts();
+    if (RawParameterUnit* unit = common.Find(kGuiProfile)) {
+        guiProfilePath = RawLayer::ResolveSettingPath(unit->value, ProductName());
+    }
+    if (RawParameterUnit* unit = common.Find(kConfigFile)) {
+        configPath = RawLayer::ResolveSettingPath(unit->value, ProductName());
+    }
+    if (RawParameterUnit* unit = common.Find(kLanguage)) texts.SetLanguageName(unit->value);
+    if (RawParameterUnit* unit = common.Find(kLanguageFile)) {
+        texts.SetFilePath(RawLayer::ResolveSettingPath(unit->value, ProductName()));
+    }
+}
+
+}  // namespace
+
+const RawString& ProductName() {
+    static const RawString text("Kairodex");
+    return text;
+}
+
+const RawString& UsageText() {
+    static const RawString text(
+        "Arguments = [-u] [-c] [-w] [-a] [-d] [-t] [-m] [-s SourceFile] [-D Date] [-T Time] [-M MSec] "
+        "[File/Folder]*");
+    return text;
+}
+
+RawString MainProfilePath() {
+    static const RawString kExtension(".ini");
+    RawString path = RawLayer::ModulePath(RawLayer::Utf8);
+    if (path.Length() > 4) path.Truncate(path.Length() - 4);
+    path.Concat(kExtension);
+    return path;
+}
+
+StartResult StartUp(HINSTANCE instance, RawParameterList& parameters) {
+    static const RawString kHelp("h");
+    RawLayer::ParseCommandLine(parameters);
+    if (parameters.Find(kHelp)) {
+        WinLayer::ShowWarning(UsageText(), ProductName());
+        return StartResult::Stop;
+    }
+    WinLayer::Environment().SetInstance(instance);
+    RawString mainProfile = MainProfilePath();
+    if (!CheckMainProfile(mainProfile)) return StartResult::Stop;
+    return LoadSettings(mainProfile, parameters);
+}
+
+StartResult LoadSettings(const RawString& mainProfilePath, const RawParameterList& parameters) {
+    RawString guiProfilePath = mainProfilePath;
+    RawString configPath = mainProfilePath;
+    ReadCommonSection(mainProfilePath, guiProfilePath, configPath);
+    RawLayer::RawLanguageTexts& texts = RawLayer::LanguageTexts();
+    texts.FindLanguageFile(FolderOf(configPath));
+    texts.LoadLanguageMap();
+    LoadGuiProfile(guiProfilePath);
+    return FillJob(Job(), configPath, parameters) ? StartResult::Continue : StartResult::SourceUnreadable;
+}
+
+int ProgramEntry(HINSTANCE instance) {
+    RawLayer::InstallThreadDump();
+    RawParameterList parameters;
+    StartResult start = StartUp(instance, parameters);
+    if (start == StartResult::Stop) return kExitStopped;
+    FileTimeJob& job = Job();
+    if (job.targets.Count() == 0) {
+        // The dialog mode is not built yet: without targets the program ends here.
+        return kExitDone;
+    }
+    if (start == StartResult::SourceUnreadable) return kExitFilesFailed;
+    return ApplyToAll(job.settings, job.targets) == 0 ? kExitDone : kExitFilesFailed;
+}
+
+}  // namespace AppLayer

@@ -1,0 +1,35 @@
+// Program entry and start-up: the crash handler, the command line, the main profile beside the
+// executable, the settings it names, and the command-line mode.
+#pragma once
+
+#include <windows.h>
+
+#include "RawLayer/RawList.h"
+#include "RawLayer/RawString.h"
+
+namespace AppLayer {
+
+// Process exit codes.
+constexpr int kExitDone = 0;         // every file reached was changed; or the dialog closed
+constexpr int kExitStopped = 1;      // usage shown, or the main profile was rejected
+constexpr int kExitFilesFailed = 2;  // a file could not be changed, or the source time could not be read
+
+enum class StartResult {
+    Stop,              // end with kExitStopped
+    Continue,          // go on with the filled job
+    SourceUnreadable,  // go on, but a named source gave no time: apply nothing
+};
+
+const RawLayer::RawString& ProductName();
+const RawLayer::RawString& UsageText();
+
+// The executable's path with its last four units replaced by ".ini".
+RawLayer::RawString MainProfilePath();
+
+StartResult StartUp(HINSTANCE instance, RawLayer::RawParameterList& parameters);
+StartResult LoadSettings(const RawLayer::RawString& mainProfilePath, const RawLayer::RawParameterList& parameters);
+
+// The whole program; returns the process exit code.
+int ProgramEntry(HINSTANCE instance);
+
+}  // namespace AppLayer

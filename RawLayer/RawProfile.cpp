@@ -1,0 +1,229 @@
+#include "RawLayer/RawProfile.h"
+
+#include "RawLayer/RawFile.h"
+#include "RawLayer/RawLineFile.h"
+
+namespace RawLayer {
+
+namespace {
+
+constexpr int kReadModes = 3;  // ReadMode values, tried in order
+
+const RawString& TempSuffix() {
+    static const RawString text(".tmp");
+    return text;
+}
+
+const RawString& EqualsSign() {
+    static const RawString text("=");
+    return text;
+}
+
+// The parser scans unit by unit: the lines it gets are UTF-8 (converted or kept as bytes),
+// UTF-16 units or single bytes, where "[", "]", "=", "/" and NUL never belong to another
+// character, so even text that does not decode is split where its bytes say.
+int32_t FindUnitFrom(const RawString& text, uint32_t unit, int32_t from, int32_t end) {
+    for (int32_t pos = from; pos < end; ++pos) {
+        if (text.UnitAt(pos) == unit) return pos;
+    }
+    return end;
+}
+
+bool IsHeader(const RawString& line) { return line.Length() > 0 && line.UnitAt(0) == '['; }
+
+// The name of a header runs from its second unit to its last "]", or to the end without one.
+int32_t NameEnd(const RawString& header) {
+    for (int32_t pos = header.Length() - 1; pos >= 1; --pos) {
+        if (header.UnitAt(pos) == ']') return pos;
+    }
+    return header.Length();
+}
+
+// ASCII letters folded; texts of different encodings are compared as UTF-16.
+bool SameName(const RawString& text, int32_t first, int32_t end, const RawString& name) {
+    if (text.Encoding() == name.Encoding()) return text.RangeEqualsIgnoreCase(first, end, name, 0, name.Length());
+    const RawString wideText = RawString::FromRange(text, first, end, Wide);
+    const RawString wideName(name, Wide);
+    return wideText.RangeEqualsIgnoreCase(0, wideText.Length(), wideName, 0, wideName.Length());
+}
+
+RawParameterUnit* FindKey(const RawParameterList& list, const RawString& key) {
+    for (RawParameterUnit& unit : list) {
+        if (SameName(unit.name, 0, unit.name.Length(), key)) return &unit;
+    }
+    return nullptr;
+}
+
+RawString Header(const RawString& text, int32_t first, int32_t end) {
+    RawString header(text.Encoding(), end - first + 2);
+    header.Append('[');
+    header.AppendRange(text, first, end);
+    header.Append(']');
+    return header;
+}
+
+// One line of a section: empty lines and "//" comments give nothing; otherwise each segment
+// between NUL units is one entry, split at its first "=".
+void ParseEntries(const RawString& line, RawParameterList& list) {
+    const int32_t length = line.Length();
+    if (length == 0 || (line.UnitAt(0) == '/' && line.UnitAt(1) == '/')) return;
+    for (int32_t start = 0; start < length;) {
+        const int32_t end = FindUnitFrom(line, 0, start, length);
+        if (end > start) {
+            const int32_t equals = FindUnitFrom(line, '=', start, end);
+            const int32_t valueStart = equals < end ? equals + 1 : end;
+            list.Add(RawString::FromRange(line, start, equals), RawString::FromRange(line, valueStart, end));
+        }
+        start = end + 1;
+    }
+}
+
+void ParseSections(RawLineFile& reader, RawParameterList& list, const RawString& section) {
+    LineRecord line = reader.NextLine();
+    while (line.found && !IsHeader(line.text)) line = reader.NextLine();
+    while (line.found) {
+        const bool wanted = SameName(line.text, 1, NameEnd(line.text), section);
+        for (line = reader.NextLine(); line.found && !IsHeader(line.text); line = reader.NextLine()) {
+            if (wanted) ParseEntries(line.text, list);
+        }
+    }
+}
+
+void WriteEntries(RawLineFile& writer, const RawParameterList& list, const RawString& section) {
+    writer.WriteLine(Header(section, 0, section.Length()));
+    for (const RawParameterUnit& unit : list) {
+        writer.WriteText(unit.name);
+        writer.WriteText(EqualsSign());
+        writer.WriteLine(unit.value);
+    }
+    writer.WriteLine(EmptyString());
+}
+
+// Copies the file, its other sections with their headers rebuilt from their names, putting the
+// list in place of the section's first occurrence and dropping later ones (their entries are in
+// the list when it was read from this file). True when the section was there.
+bool CopyReplacing(RawLineFile& reader, RawLineFile& writer, const RawParameterList& list, const RawString& section) {
+    bool placed = false;
+    LineRecord line = reader.NextLine();
+    for (; line.found && !IsHeader(line.text); line = reader.NextLine()) writer.WriteLine(line.text);
+    while (line.found) {
+        const int32_t nameEnd = NameEnd(line.text);
+        const bool match = SameName(line.text, 1, nameEnd, section);
+        if (!match) writer.WriteLine(Header(line.text, 1, nameEnd));
+        if (match && !placed) WriteEntries(writer, list, section);
+        placed = placed || match;
+        for (line = reader.NextLine(); line.found && !IsHeader(line.text); line = reader.NextLine()) {
+            if (!match) writer.WriteLine(line.text);
+        }
+    }
+    return placed;
+}
+
+}  // namespace
+
+RawProfile::RawProfile() = default;
+
+RawProfile::RawProfile(const RawString& path) : profilePath_(path), filePath_(path) {}
+
+void RawProfile::SetPath(const RawString& path) {
+    profilePath_ = path;
+    filePath_ = path;
+}
+
+// Converted: lines as UTF-8. A file that does not convert cleanly is read again, as UTF-16
+// units when it is UTF-16 and else as its own bytes (undetermined), so nothing is lost.
+void RawProfile::PrepareReader(RawLineFile& reader, ReadMode mode) const {
+    reader.SetBufferLimit(kLongestLine);
+    reader.SetFlags(RawLineFile::kTagUnknownAsAnsi);
+    if (mode == ReadMode::WideUnits) reader.SetRequestedEncoding(Wide);
+    if (mode == ReadMode::KeptBytes) reader.SetDetectionFlags(RawLineFile::kLookForMark | RawLineFile::kSkipMark);
+}
+
+void RawProfile::Remember(const RawLineFile& reader) {
+    encoding_ = reader.DetectedEncoding();
+    byteOrderMark_ = reader.ByteOrderMarkKind() != Ansi ? 1 : 0;
+}
+
+// Plain ASCII and new files become UTF-8; undetermined text stays in the ANSI code page, so
+// its lines, kept as Ansi bytes, pass unchanged.
+StringEncoding RawProfile::WriteEncoding() const {
+    if (encoding_ == Ansi) return Utf8;
+    if (encoding_ == kUndetermined) return Ansi;
+    return static_cast<StringEncoding>(encoding_);
+}
+
+bool RawProfile::ReadSection(RawParameterList& list, const RawString& section) {
+    for (int mode = 0; mode < kReadModes; ++mode) {
+        list.Reset();
+        RawLineFile reader(filePath_, bufferSize_);
+        PrepareReader(reader, static_cast<ReadMode>(mode));
+        if (!reader.OpenRead()) return false;
+        Remember(reader);
+        ParseSections(reader, list, section);
+        if (reader.State() != LineFileState::ConversionFailed) break;
+    }
+    return list.Count() > 0;
+}
+
+bool RawProfile::WriteSection(const RawParameterList& list, const RawString& section) {
+    if (filePath_.IsEmpty()) return false;
+    for (int mode = 0; mode < kReadModes; ++mode) {
+        const SaveResult result = SaveInMode(list, section, static_cast<ReadMode>(mode));
+        if (result != SaveResult::Retry) return result == SaveResult::Saved;
+    }
+    return false;
+}
+
+// Writes the new file: the old one copied through with the section in place, or the section
+// appended. A read that stopped early refuses; one that failed to decode asks for another mode.
+RawProfile::SaveResult RawProfile::FillTemporary(RawLineFile& reader, bool haveOld, RawLineFile& writer,
+                                                 const RawParameterList& list, const RawString& section) {
+    const bool placed = haveOld && CopyReplacing(reader, writer, list, section);
+    const LineFileState readState = reader.State();
+    if (haveOld && !reader.Close()) {
+        return readState == LineFileState::ConversionFailed ? SaveResult::Retry : SaveResult::Failed;
+    }
+    if (!placed) WriteEntries(writer, list, section);
+    return writer.Close() ? SaveResult::Saved : SaveResult::Failed;
+}
+
+RawProfile::SaveResult RawProfile::SaveInMode(const RawParameterList& list, const RawString& section, ReadMode mode) {
+    RawLineFile reader(filePath_, bufferSize_);
+    PrepareReader(reader, mode);
+    const bool haveOld = reader.OpenRead();
+    if (!haveOld && Exists(filePath_)) return SaveResult::Failed;
+    if (haveOld) Remember(reader);
+    RawString temporary(filePath_);
+    temporary.Concat(TempSuffix());
+    RawLineFile writer(temporary, bufferSize_);
+    if (!writer.CreateWrite(CREATE_ALWAYS)) return SaveResult::Failed;
+    writer.SetRequestedEncoding(WriteEncoding());
+    writer.SetWriteSignature(byteOrderMark_ != 0);
+    writer.BeginWrite();
+    const SaveResult filled = FillTemporary(reader, haveOld, writer, list, section);
+    if (filled == SaveResult::Saved &&
+        (haveOld ? ReplaceWith(filePath_, temporary, RawString()) : MoveIntoPlace(temporary, filePath_))) {
+        return SaveResult::Saved;
+    }
+    writer.Close();
+    DeleteFileAt(temporary);
+    return filled == SaveResult::Retry ? SaveResult::Retry : SaveResult::Failed;
+}
+
+RawString RawProfile::GetValue(const RawString& section, const RawString& key, const RawString& defaultValue) {
+    RawParameterList list;
+    if (!ReadSection(list, section)) return defaultValue;
+    const RawParameterUnit* unit = FindKey(list, key);
+    return unit ? unit->value : defaultValue;
+}
+
+bool RawProfile::SetValue(const RawString& section, const RawString& key, const RawString& value) {
+    RawParameterList list;
+    ReadSection(list, section);
+    RawParameterUnit* unit = FindKey(list, key);
+    if (unit == nullptr) unit = list.Add(key);
+    unit->value = value;
+    return WriteSection(list, section);
+}
+
+}  // namespace RawLayer

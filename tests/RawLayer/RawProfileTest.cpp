@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "RawLayer/FileBytes.h"
+#include "RawLayer/RawProfile.h"
+#include "RawLayer/TempFolder.h"
+
+using namespace RawLayer;
+using namespace std::string_literals;
+
+namespace {
+
+std::string Bytes(const RawString& text) {
+    return std::string(text.Bytes(), static_cast<size_t>(text.Length() * (text.IsWide() ? 2 : 1)));
+}
+
+std::wstring WideOf(const RawString& text) {
+    const RawString wide(text, Wide);
+    return std::wstring(wide.WideUnits(), static_cast<size_t>(wide.Length()));
+}
+
+// text in a file encoding: code page 65001 or 932, or UTF-16 (le / be), with or without mark.
+std::string Encode(const std::wstring& text, StringEncoding encoding, bool mark) {
+    std::string bytes;
+    if (encoding == Utf16LE || encoding == Utf16BE) {
+        for (wchar_t unit : (mark ? L"\xFEFF" : L"") + text) {
+            const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+            bytes += encoding == Utf16LE ? std::string{low, high} : std::string{high, low};
+        }
+        return bytes;
+    }
+    const UINT codePage = encoding == Utf8 ? CP_UTF8 : 932;
+    bytes.resize(text.size() * 3);
+    bytes.resize(
+        static_cast<size_t>(WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, nullptr)));
+    return (mark ? "\xEF\xBB\xBF"s : ""s) + bytes;
+}
+
+class RawProfileTest : public ::testing::Test {
+protected:
+    std::wstring Path() const { return folder_.Below(L"p.ini"); }
+    RawProfile Profile(const std::string& content) {
+        EXPECT_TRUE(FileBytes::Write(Path(), content));
+        return RawProfile(RawString::FromWide(Path().c_str()));
+    }
+    std::string Content() const { return FileBytes::Read(Path()); }
+    bool TemporaryLeft() const { return FileBytes::Exists(Path() + L".tmp"); }
+    TempFolder folder_;
+};
+
+TEST_F(RawProfileTest, FindsEntriesAsWritten) {
+    RawProfile profile = Profile(
+        "x=1\r\n[Common]tail\r\nProgram=Kairodex\r\n a = b \r\nk=v=w\r\nlonely\r\n//c=1\r\n"
+        "/d=2\r\n\r\nn=1\0m=2\n[]\ne=3\n[Later]\nz=9"s);
+    const struct {
+        const char* section;
+        const char* key;
+        std::string value;
+    } cases[] = {
+        {"COMMON", "program", "Kairodex"},
+        {"Common", " a ", " b "},
+        {"Common", "a", "<none>"},
+        {"Common", "k", "v=w"},
+        {"Common", "lonely", ""},
+        {"Common", "//c", "<none>"},
+        {"Common", "/d", "2"},
+        {"Common", "m", "2"},
+        {"Common", "x", "<none>"},
+        {"", "e", "3"},
+        {"later", "Z", "9"},
+        {"Missing", "z", "<none>"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Bytes(profile.GetValue(c.section, c.key, "<none>")), c.value) << c.section << "/" << c.key;
+    }
+}
+
+TEST_F(RawProfileTest, SavesOneSectionAndCopiesTheRest) {
+    RawProfile profile = Profile("; pre\n[A]\na=1\n\n// keep\n[]\ne=3\n[B]junk\nb=1\n// gone\n\n[C]\r\nc=1");
+    EXPECT_TRUE(profile.SetValue("B", "b", "2"));
+    EXPECT_TRUE(profile.SetValue("b", "new", "x"));  // the header takes the name as given
+    const std::string saved =
+        "; pre\r\n[A]\r\na=1\r\n\r\n// keep\r\n[]\r\ne=3\r\n[b]\r\nb=2\r\nnew=x\r\n\r\n[C]\r\nc=1\r\n";
+    EXPECT_EQ(Content(), saved);
+    EXPECT_TRUE(profile.SetValue("N", "k", "v"));
+    EXPECT_EQ(Content(), saved + "[N]\r\nk=v\r\n\r\n");
+    EXPECT_FALSE(TemporaryLeft());
+}
+
+TEST_F(RawProfileTest, DuplicateSectionIsReadWholeAndWrittenOnce) {
+    RawProfile profile = Profile("[S]\r\na=1\r\n[T]\r\nb=2\r\n[s]\r\na=3\r\nc=4\r\n");
+    RawParameterList list;
+    ASSERT_TRUE(profile.ReadSection(list, "S"));
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(Bytes(list.Find("a")->value), "1");
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(profile.SetValue("S", "c", "5"));
+    EXPECT_EQ(Content(), "[S]\r\na=1\r\na=3\r\nc=5\r\n\r\n[T]\r\nb=2\r\n");
+}
+
+TEST_F(RawProfileTest, NewFileIsUtf8WithoutMark) {
+    RawProfile profile(RawString::FromWide(Path().c_str()));
+    EXPECT_EQ(Bytes(profile.GetValue("S", "k", "<none>")), "<none>");
+    EXPECT_TRUE(profile.SetValue("S", "k", RawString::FromWide(L"\u00fc")));
+    EXPECT_EQ(Content(), "[S]\r\nk=\xC3\xBC\r\n\r\n");
+    EXPECT_FALSE(TemporaryLeft());
+}
+
+// Every encoding survives a save of another section: same encoding and mark, same bytes for
+// what was only copied; text that does not decode is kept as it is.
+TEST_F(RawProfileTest, SaveKeepsTheFileEncoding) {
+    const std::wstring before = L"[A]\r\nname=Gr\u00fc\u00dfe\r\n[B]\r\nb=1\r\n";
+    const std::wstring japanese = L"[A]\r\nname=\u3042\u3044\r\n[B]\r\nb=1\r\n";
+    const std::wstring lone = L"[A]\r\nname=\xD800x\r\n[B]\r\nb=1\r\n";
+    const std::wstring added = L"new=\u5024\r\n\r\n";
+    const struct {
+        std::string before, after;
+        std::wstring name;
+    } cases[] = {
+        {Encode(before, Utf16LE, true), Encode(before + added, Utf16LE, true), L"Gr\u00fc\u00dfe"},
+        {Encode(before, Utf16BE, true), Encode(before + added, Utf16BE, true), L"Gr\u00fc\u00dfe"},
+        {Encode(before, Utf16LE, false), Encode(before + added, Utf16LE, false), L"Gr\u00fc\u00dfe"},
+        {Encode(before, Utf16BE, false), Encode(before + added, Utf16BE, false), L"Gr\u00fc\u00dfe"},
+        {Encode(before, Utf8, true), Encode(before + added, Utf8, true), L"Gr\u00fc\u00dfe"},
+        {Encode(before, Utf8, false), Encode(before + added, Utf8, false), L"Gr\u00fc\u00dfe"},
+        {Encode(japanese, ShiftJis, false), Encode(japanese + added, ShiftJis, false), L"\u3042\u3044"},
+        {Encode(lone, Utf16LE, true), Encode(lone + added, Utf16LE, true), L"\xD800x"},
+    };
+    for (const auto& c : cases) {
+        RawProfile profile = Profile(c.before);
+        EXPECT_EQ(WideOf(profile.GetValue("A", "name", "")), c.name);
+        EXPECT_TRUE(profile.SetValue("B", "new", RawString::FromWide(L"\u5024")));
+        EXPECT_EQ(Content(), c.after);
+    }
+}
+
+// Text in an ANSI code page that a guess took for code page 932 or UTF-8: read as its own
+// bytes, so a save destroys none of them.
+TEST_F(RawProfileTest, UndecodableTextKeepsItsBytes) {
+    const std::string cases[] = {
+        "[A]\r\nname=\xA9 2024\r\n[B]\r\nb=Jos\xE9 M\r\n",     // taken for 932
+        "[A]\r\nname=M\xFCller\r\n[B]\r\nb=1\r\n",             // taken for UTF-8
+        "\xEF\xBB\xBF[A]\r\nname=\xFF\xFE\r\n[B]\r\nb=1\r\n",  // a mark that lies
+        "[A]\r\nname=\x7F\xFE\r\n[B]\r\nb=1\r\n",              // undetermined at once
+    };
+    for (const std::string& before : cases) {
+        RawProfile profile = Profile(before);
+        const std::string name =
+            before.substr(before.find("name=") + 5, before.find("\r\n[B]") - before.find("name=") - 5);
+        EXPECT_EQ(Bytes(profile.GetValue("A", "name", "")), name);
+        EXPECT_TRUE(profile.SetValue("B", "new", "x"));
+        EXPECT_EQ(Content(), before + "new=x\r\n\r\n");
+    }
+}
+
+TEST_F(RawProfileTest, LongLinesAreKeptOrTheSaveRefused) {
+    const std::string value(100000, 'v');
+    RawProfile profile = Profile("[A]\r\nk=" + value + "\r\n");
+    EXPECT_EQ(Bytes(profile.GetValue("A", "k", "")), value);
+    EXPECT_TRUE(profile.SetValue("B", "n", "1"));
+    EXPECT_EQ(Content(), "[A]\r\nk=" + value + "\r\n[B]\r\nn=1\r\n\r\n");
+
+    const std::string huge = "[A]\r\na=1\r\n[B]\r\nk=" + std::string(RawProfile::kLongestLine + 10, 'v');
+    profile = Profile(huge);
+    EXPECT_EQ(Bytes(profile.GetValue("A", "a", "")), "1");
+    EXPECT_FALSE(profile.SetValue("A", "a", "2"));
+    EXPECT_TRUE(Content() == huge);
+    EXPECT_FALSE(TemporaryLeft());
+}
+
+// Each way a save can fail leaves the file byte for byte and no temporary file.
+TEST_F(RawProfileTest, FailedSaveLeavesTheFileAlone) {
+    const std::string before = "[A]\na=1\n";
+    enum Setup { Locked, TemporaryBlocked, ReplaceRefused, ReadOnly };
+    for (Setup setup : {Locked, TemporaryBlocked, ReplaceRefused, ReadOnly}) {
+        RawProfile profile = Profile(before);
+        HANDLE holder = INVALID_HANDLE_VALUE;
+        if (setup == Locked || setup == ReplaceRefused) {
+            holder = CreateFileW(Path().c_str(), GENERIC_READ, setup == Locked ? 0 : FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+        }
+        if (setup == TemporaryBlocked) CreateDirectoryW((Path() + L".tmp").c_str(), nullptr);
+        if (setup == ReadOnly) SetFileAttributesW(Path().c_str(), FILE_ATTRIBUTE_READONLY);
+        EXPECT_FALSE(profile.SetValue("A", "a", "2")) << setup;
+        if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+        SetFileAttributesW(Path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(Content(), before) << setup;
+        EXPECT_FALSE(FileBytes::IsPlainFile(Path() + L".tmp")) << setup;
+        RemoveDirectoryW((Path() + L".tmp").c_str());
+    }
+}
+
+TEST_F(RawProfileTest, FolderOrNoPathIsNoProfile) {
+    EXPECT_FALSE(RawProfile().SetValue("A", "a", "1"));
+    RawProfile profile(RawString::FromWide(folder_.Path().c_str()));
+    EXPECT_EQ(Bytes(profile.GetValue("A", "a", "<none>")), "<none>");
+    EXPECT_FALSE(profile.SetValue("A", "a", "1"));
+    EXPECT_TRUE(FileBytes::Exists(folder_.Path()));
+    EXPECT_FALSE(FileBytes::Exists(folder_.Path() + L".tmp"));
+}
+
+TEST_F(RawProfileTest, RandomBytesSaveWhollyOrNotAtAll) {
+    uint32_t seed = 777;
+    for (int round = 0; round < 20; ++round) {
+        std::string content(static_cast<size_t>(round * 131 % 2000), '\0');
+        for (char& byte : content) byte = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
+        RawProfile profile = Profile("[S]\r\n" + content);
+        profile.GetValue("S", "k", "");
+        // Whole: the entry is there (random lines may turn into headers once split at NUL).
+        if (profile.SetValue("S", "k", "v")) {
+            EXPECT_NE(Content().find("\r\nk=v\r\n"), std::string::npos) << round;
+        } else {
+            EXPECT_EQ(Content(), "[S]\r\n" + content) << round;
+        }
+        EXPECT_FALSE(TemporaryLeft());
+    }
+}
+
+}  // namespace
