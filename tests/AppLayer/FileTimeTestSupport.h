@@ -9,20 +9,11 @@
 #include <cstring>
 #include <string>
 
+#include "SystemTimeMaker.h"
+
 namespace FileTimeTest {
 
-inline SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0,
-                       WORD msec = 0) {
-    SYSTEMTIME time{};
-    time.wYear = year;
-    time.wMonth = month;
-    time.wDay = day;
-    time.wHour = hour;
-    time.wMinute = minute;
-    time.wSecond = second;
-    time.wMilliseconds = msec;
-    return time;
-}
+using TestSupport::Time;
 
 // "2024-09-07 12:00:00.000", the day of week left out.
 inline std::string Show(const SYSTEMTIME& t) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "SystemTimeMaker.h"
 #include "RawLayer/RawSpecialPath.h"
 #include "RawLayer/RawThreadDump.h"
 #include "RawLayer/TempFolder.h"
@@ -14,17 +15,7 @@ using TestSupport::ScopedEnvironment;
 
 namespace {
 
-SYSTEMTIME Utc(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD milliseconds) {
-    SYSTEMTIME time = {};
-    time.wYear = year;
-    time.wMonth = month;
-    time.wDay = day;
-    time.wHour = hour;
-    time.wMinute = minute;
-    time.wSecond = second;
-    time.wMilliseconds = milliseconds;
-    return time;
-}
+using TestSupport::Time;
 
 // Kairodex_Dump_yyyymmdd_hhmmss_mmm.dmp
 bool IsDumpName(const std::wstring& name) {
@@ -109,11 +100,11 @@ TEST(RawThreadDump, DumpPathFromFolderAndUtcTime) {
         SYSTEMTIME time;
         const char* expected;
     } cases[] = {
-        {"C:\\Temp", Utc(2024, 9, 7, 12, 34, 56, 789), "C:\\Temp\\Kairodex_Dump_20240907_123456_789.dmp"},
-        {"C:\\Temp\\", Utc(2024, 9, 7, 12, 34, 56, 789), "C:\\Temp\\Kairodex_Dump_20240907_123456_789.dmp"},
-        {"C:/Temp/", Utc(1999, 1, 2, 3, 4, 5, 6), "C:/Temp/Kairodex_Dump_19990102_030405_006.dmp"},
+        {"C:\\Temp", Time(2024, 9, 7, 12, 34, 56, 789), "C:\\Temp\\Kairodex_Dump_20240907_123456_789.dmp"},
+        {"C:\\Temp\\", Time(2024, 9, 7, 12, 34, 56, 789), "C:\\Temp\\Kairodex_Dump_20240907_123456_789.dmp"},
+        {"C:/Temp/", Time(1999, 1, 2, 3, 4, 5, 6), "C:/Temp/Kairodex_Dump_19990102_030405_006.dmp"},
         // No folder, no dump: never a file in whatever the current directory is.
-        {"", Utc(2024, 9, 7, 12, 34, 56, 789), ""},
+        {"", Time(2024, 9, 7, 12, 34, 56, 789), ""},
     };
     for (const auto& item : cases) {
         EXPECT_STREQ(RawThreadDump(item.folder, "Kairodex").MakeDumpPath(item.time).Bytes(), item.expected);

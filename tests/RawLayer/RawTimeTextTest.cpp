@@ -1,5 +1,7 @@
 #include "RawLayer/RawTimeText.h"
 
+#include "SystemTimeMaker.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,17 +12,7 @@ namespace {
 
 std::string Text(const RawString& text) { return std::string(text.Bytes(), text.Length()); }
 
-SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD msec) {
-    SYSTEMTIME time{};
-    time.wYear = year;
-    time.wMonth = month;
-    time.wDay = day;
-    time.wHour = hour;
-    time.wMinute = minute;
-    time.wSecond = second;
-    time.wMilliseconds = msec;
-    return time;
-}
+using TestSupport::Time;
 
 }  // namespace
 
