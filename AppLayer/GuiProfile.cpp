@@ -17,7 +17,7 @@ void SelectLanguage(GuiProfile& gui) {
     RawLayer::RawLanguageTexts& texts = RawLayer::LanguageTexts();
     RawString name = gui.profile.GetValue(kSection, kKey, texts.LanguageName());
     texts.SetLanguageName(name);
-    texts.SelectSection(name.IsEmpty() ? texts.AutoSection() : name);
+    texts.SelectSection(name);  // an empty name selects the automatic section
 }
 
 void ReadWindowParameters(GuiProfile& gui) {

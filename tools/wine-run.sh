@@ -38,4 +38,12 @@ start_display() {
 if [ -z "${DISPLAY:-}" ] && [ -f "$state/display.now" ]; then export DISPLAY=$(cat "$state/display.now"); fi
 
 [ "${1:-}" = "--init" ] && exit 0
-exec wine "$@"
+# The program's output goes through a file: a wineserver or Wine service that this run starts
+# would otherwise inherit the caller's pipe and keep it open long after the program ended
+# (CTest then waits for it until its timeout).
+out=$(mktemp)
+wine "$@" >"$out" 2>&1 </dev/null
+status=$?
+cat "$out"
+rm -f "$out"
+exit $status

@@ -6,6 +6,7 @@
 #include "AppLayer/GuiProfile.h"
 #include "AppLayer/StartUp.h"
 #include "RawLayer/RawFile.h"
+#include "RawLayer/RawLanguageTexts.h"
 #include "RawLayer/RawPath.h"
 #include "RawLayer/RawProfile.h"
 #include "RawLayer/RawSpecialPath.h"
@@ -146,6 +147,28 @@ TEST(GuiProfile, WindowParametersAndFontReachTheEnvironment) {
     EXPECT_STREQ(L"Tahoma", environment.DefaultFont().LogFont().lfFaceName);
     EXPECT_NE(nullptr, environment.DefaultFont().Handle());
     environment.SetStandardGap(4);
+}
+
+TEST(GuiProfile, UserSelectionOverridesTheLanguageAndSelectsItsSection) {
+    TempFolder folder;
+    RawString path = folder.File("gui.ini");
+    RawLayer::RawLanguageTexts& texts = RawLayer::LanguageTexts();
+    texts.SetLanguageName("Deutsch");
+
+    WriteText(path, "[WindowParameter]\r\nMargin=4\r\n");
+    LoadGuiProfile(path);
+    EXPECT_EQ("Deutsch", Text(texts.LanguageName()));
+    EXPECT_EQ("Deutsch", Text(texts.CurrentSection()));
+
+    WriteText(path, "[UserSelection]\r\nLanguage=English\r\n");
+    LoadGuiProfile(path);
+    EXPECT_EQ("English", Text(texts.LanguageName()));
+    EXPECT_EQ("English", Text(texts.CurrentSection()));
+
+    WriteText(path, "[UserSelection]\r\nLanguage=\r\n");
+    LoadGuiProfile(path);
+    EXPECT_TRUE(texts.LanguageName().IsEmpty());
+    EXPECT_EQ("Default", Text(texts.CurrentSection()));
 }
 
 }  // namespace
