@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "RawLayer/RawLibraryEntry.h"
 #include "WinLayer/WinView.h"
 
 namespace WinLayer {
@@ -14,6 +15,8 @@ using RawLayer::RawParameterUnit;
 using RawLayer::RawString;
 
 namespace {
+
+using ChooseFontFunction = BOOL(WINAPI*)(LPCHOOSEFONTW);
 
 // ChooseFontW flags: CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_FORCEFONTEXIST | CF_NOVERTFONTS.
 constexpr DWORD kChooseFontFlags = 0x1010140;
@@ -118,7 +121,9 @@ RawParameterList ChooseFontParameters(const WinView* owner, const WinFont& curre
     choice.lpLogFont = &logFont;
     choice.Flags = kChooseFontFlags;
     RawParameterList parameters;
-    if (ChooseFontW(&choice)) WriteFontParameters(logFont, parameters);
+    // The common dialogs are loaded only when the dialog is asked for.
+    static const auto chooseFont = RawLayer::LibraryFunction<ChooseFontFunction>(L"comdlg32.dll", "ChooseFontW");
+    if (chooseFont && chooseFont(&choice)) WriteFontParameters(logFont, parameters);
     return parameters;
 }
 
