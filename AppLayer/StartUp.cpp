@@ -50,11 +50,6 @@ bool CheckMainProfile(const RawString& path) {
     return false;
 }
 
-RawString FolderOf(const RawString& path) {
-    RawLayer::RawRange folder = RawLayer::DirectoryRange(path);
-    return RawString::FromRange(path, folder.start, folder.end);
-}
-
 // The "Common" keys: profile paths, the language and the language file.
 void ReadCommonSection(const RawString& mainProfilePath, RawString& guiProfilePath, RawString& configPath) {
     static const RawString kGuiProfile("GuiProfile"), kConfigFile("ConfigFile"), kLanguage("Language"),
@@ -114,7 +109,7 @@ StartResult LoadSettings(const RawString& mainProfilePath, const RawParameterLis
     RawString configPath = mainProfilePath;
     ReadCommonSection(mainProfilePath, guiProfilePath, configPath);
     RawLayer::RawLanguageTexts& texts = RawLayer::LanguageTexts();
-    texts.FindLanguageFile(FolderOf(configPath));
+    texts.FindLanguageFile(RawLayer::DirectoryOf(configPath));
     texts.LoadLanguageMap();
     LoadGuiProfile(guiProfilePath);
     return FillJob(Job(), configPath, parameters) ? StartResult::Continue : StartResult::SourceUnreadable;

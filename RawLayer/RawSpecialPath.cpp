@@ -116,9 +116,7 @@ RawString QueryPath(PathQuery query, StringEncoding encoding, DWORD firstUnits) 
 RawString ModulePath(StringEncoding encoding) { return QueryPath(PathQuery::Module, encoding); }
 
 RawString ModuleDirectory(StringEncoding encoding) {
-    const RawString path = QueryNative(PathQuery::Module, encoding, kPathQueryUnits);
-    const RawRange range = DirectoryRange(path);
-    return InEncoding(RawString::FromRange(path, range.start, range.end, path.Encoding()), encoding);
+    return InEncoding(DirectoryOf(QueryNative(PathQuery::Module, encoding, kPathQueryUnits)), encoding);
 }
 
 RawString TempPath(StringEncoding encoding) {
