@@ -37,7 +37,7 @@ void ReadWindowFont(GuiProfile& gui) {
     RawParameterList list;
     if (!gui.profile.ReadSection(list, kSection)) return;
     WinLayer::WinEnvironment& environment = WinLayer::Environment();
-    LOGFONTW description = environment.DefaultFont().LogFont();
+    LOGFONTW description = environment.DefaultFontDescription();
     WinLayer::ReadFontParameters(list, description);
     environment.ReplaceDefaultFont(description);
 }

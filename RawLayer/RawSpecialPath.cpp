@@ -6,15 +6,11 @@
 #include <vector>
 
 #include "RawLayer/RawFile.h"
-#include "RawLayer/RawLibraryEntry.h"
 #include "RawLayer/RawPath.h"
 
 namespace RawLayer {
 
 namespace {
-
-using FolderPathA = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
-using FolderPathW = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
 
 // The longest path the platform handles, terminator included; no query is asked beyond it.
 constexpr DWORD kMaxPathUnits = 32768;
@@ -130,13 +126,11 @@ RawString CurrentDirectory(StringEncoding encoding) { return QueryPath(PathQuery
 RawString AppDataPath(StringEncoding encoding) {
     if (IsNarrowEncoding(encoding)) {
         char units[kPathQueryUnits] = {};
-        static const auto folderPathA = LibraryFunction<FolderPathA>(L"shell32.dll", "SHGetSpecialFolderPathA");
-        if (!folderPathA || !folderPathA(nullptr, units, CSIDL_APPDATA, FALSE)) return RawString(encoding, 0);
+        if (!SHGetSpecialFolderPathA(nullptr, units, CSIDL_APPDATA, FALSE)) return RawString(encoding, 0);
         return RawString::FromUnits(units, -1, encoding);
     }
     wchar_t units[kPathQueryUnits] = {};
-    static const auto folderPathW = LibraryFunction<FolderPathW>(L"shell32.dll", "SHGetSpecialFolderPathW");
-    if (!folderPathW || !folderPathW(nullptr, units, CSIDL_APPDATA, FALSE)) return RawString(encoding, 0);
+    if (!SHGetSpecialFolderPathW(nullptr, units, CSIDL_APPDATA, FALSE)) return RawString(encoding, 0);
     return InEncoding(RawString::FromUnits(units, -1, Wide), encoding);
 }
 

@@ -20,10 +20,14 @@ public:
     HINSTANCE Instance() const { return instance_; }
     void SetInstance(HINSTANCE instance) { instance_ = instance; }
 
-    // The font of every view without a font of its own or of its parents.
-    const WinFont& DefaultFont() const { return defaultFont_; }
-    // Deletes the old font object, then makes the new one; false when none could be made.
-    bool ReplaceDefaultFont(const LOGFONTW& logFont) { return defaultFont_.Create(logFont); }
+    // The font of every view without a font of its own or of its parents. The font object is
+    // made on the first call, so a run that opens no window never loads the drawing library.
+    const WinFont& DefaultFont() const;
+    // What the default font is made from; asking does not make it.
+    const LOGFONTW& DefaultFontDescription() const { return defaultDescription_; }
+    // Takes a new description. A font object already made is replaced at once (false when no
+    // new one could be made); otherwise it is made from the new description at first use.
+    bool ReplaceDefaultFont(const LOGFONTW& logFont);
 
     // Spacing between controls, in pixels.
     int StandardGap() const { return standardGap_; }
@@ -34,7 +38,9 @@ public:
 
 private:
     HINSTANCE instance_;
-    WinFont defaultFont_;
+    LOGFONTW defaultDescription_;
+    mutable WinFont defaultFont_;  // made from defaultDescription_ at first use
+    mutable bool defaultFontMade_;
     int standardGap_;
 };
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "RawLayer/RawLibraryEntry.h"
 #include "WinLayer/WinView.h"
 
 namespace WinLayer {
@@ -15,8 +14,6 @@ using RawLayer::RawParameterUnit;
 using RawLayer::RawString;
 
 namespace {
-
-using ChooseFontFunction = BOOL(WINAPI*)(LPCHOOSEFONTW);
 
 // ChooseFontW flags: CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_FORCEFONTEXIST | CF_NOVERTFONTS.
 constexpr DWORD kChooseFontFlags = 0x1010140;
@@ -121,9 +118,8 @@ RawParameterList ChooseFontParameters(const WinView* owner, const WinFont& curre
     choice.lpLogFont = &logFont;
     choice.Flags = kChooseFontFlags;
     RawParameterList parameters;
-    // The common dialogs are loaded only when the dialog is asked for.
-    static const auto chooseFont = RawLayer::LibraryFunction<ChooseFontFunction>(L"comdlg32.dll", "ChooseFontW");
-    if (chooseFont && chooseFont(&choice)) WriteFontParameters(logFont, parameters);
+    // Only TRUE confirms: a dialog that could not be shown comes back from some systems as -1.
+    if (ChooseFontW(&choice) == TRUE) WriteFontParameters(logFont, parameters);
     return parameters;
 }
 

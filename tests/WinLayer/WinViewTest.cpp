@@ -131,6 +131,30 @@ TEST(WinViewFont, ResolvesThroughParentsToTheDefaultFont) {
     EXPECT_EQ(&child.ResolvedFont(), &ownFont);
 }
 
+
+// The default font is made when first asked for, from the description of that moment, and a
+// later description replaces the font made.
+TEST(WinViewFont, DefaultFontIsMadeAtFirstUseFromTheLatestDescription) {
+    WinEnvironment environment;
+    LOGFONTW bold = WinFont::DefaultLogFont();
+    bold.lfWeight = FW_BOLD;
+    EXPECT_TRUE(environment.ReplaceDefaultFont(bold));
+    EXPECT_EQ(environment.DefaultFontDescription().lfWeight, FW_BOLD);
+
+    const WinFont& made = environment.DefaultFont();
+    ASSERT_NE(made.Handle(), nullptr);
+    LOGFONTW inFont = {};
+    ASSERT_EQ(GetObjectW(made.Handle(), sizeof(inFont), &inFont), static_cast<int>(sizeof(inFont)));
+    EXPECT_EQ(inFont.lfWeight, FW_BOLD);
+
+    LOGFONTW tall = WinFont::DefaultLogFont();
+    tall.lfHeight = -30;
+    EXPECT_TRUE(environment.ReplaceDefaultFont(tall));
+    ASSERT_EQ(GetObjectW(environment.DefaultFont().Handle(), sizeof(inFont), &inFont),
+              static_cast<int>(sizeof(inFont)));
+    EXPECT_EQ(inFont.lfHeight, -30);
+    EXPECT_EQ(environment.DefaultFont().LogFont().lfHeight, -30);
+}
 TEST(WinViewFont, CreationHandsTheInheritedFontToTheWindow) {
     WinFont parentFont(WinFont::DefaultLogFont());
     ParentAndChild plain;

@@ -1,0 +1,71 @@
+# Delay-load import libraries for system DLLs that only some paths of the program need: a DLL
+# linked through one is loaded on the first call into it, not at process start. The command-line
+# mode then never loads the window, drawing, shell or dialog libraries (under Wine user32 alone
+# costs more than the rest of a start).
+#
+# kairodex_delay_imports(dll...) makes delay/lib<dll>_delay.a in the build folder for each DLL,
+# from the toolchain's own import library, as the imported target Delayed::<dll>. Names are
+# imported without their stdcall "@n" suffix (dlltool -k), as the DLLs export them.
+#
+# ld drops the ".text" of an import library member whose own symbol nobody references. For a
+# delay import that is the stub the table entry points to until the first call, so the entry
+# would stay null. The members' tables are therefore moved from ".idata$<part>" to
+# ".data$delay_<dll>_<part><order>", which ld sorts by name: head (a), entries (b), tail (c).
+
+# Renames the tables <part> of `file` from order `from` (or ".idata$<part>" when `from` is
+# "idata") to order `to`.
+function(kairodex_rename_tables file dll from to parts)
+  set(renames)
+  foreach(part ${parts})
+    if(from STREQUAL "idata")
+      set(old .idata$${part})
+    else()
+      set(old .data$delay_${dll}_${part}${from})
+    endif()
+    list(APPEND renames --rename-section ${old}=.data$delay_${dll}_${part}${to})
+  endforeach()
+  execute_process(COMMAND ${KAIRODEX_OBJCOPY} ${renames} ${file} COMMAND_ERROR_IS_FATAL ANY)
+endfunction()
+
+function(kairodex_delay_imports)
+  find_program(KAIRODEX_NM NAMES i686-w64-mingw32-nm REQUIRED)
+  find_program(KAIRODEX_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+  find_program(KAIRODEX_OBJCOPY NAMES i686-w64-mingw32-objcopy REQUIRED)
+  find_program(KAIRODEX_AR NAMES i686-w64-mingw32-ar REQUIRED)
+  set(folder ${CMAKE_BINARY_DIR}/delay)
+  file(MAKE_DIRECTORY ${folder})
+  foreach(dll ${ARGN})
+    find_library(KAIRODEX_IMPORT_${dll} NAMES lib${dll}.a REQUIRED)
+    set(import ${KAIRODEX_IMPORT_${dll}})
+    set(out ${folder}/lib${dll}_delay.a)
+    if(NOT EXISTS ${out} OR ${import} IS_NEWER_THAN ${out})
+      # Every "__imp__Name@n" the import library offers becomes one export "Name@n".
+      execute_process(COMMAND ${KAIRODEX_NM} ${import} OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
+      string(REGEX MATCHALL "I __imp__[^\n]+" entries "${symbols}")
+      list(TRANSFORM entries REPLACE "^I __imp__" "")
+      list(REMOVE_DUPLICATES entries)
+      list(JOIN entries "\n" lines)
+      set(def ${folder}/${dll}.def)
+      file(WRITE ${def} "LIBRARY ${dll}.dll\nEXPORTS\n${lines}\n")
+      # Built under a working name and renamed last, so a failed step never leaves a library
+      # that a later configure would take for done.
+      set(work ${folder}/${dll}.work.a)
+      file(REMOVE ${work})
+      execute_process(COMMAND ${KAIRODEX_DLLTOOL} -d ${def} -k -D ${dll}.dll -y ${work} COMMAND_ERROR_IS_FATAL ANY)
+      kairodex_rename_tables(${work} ${dll} idata b "2;4;5;6;7")
+      execute_process(COMMAND ${KAIRODEX_AR} t ${work} OUTPUT_VARIABLE members COMMAND_ERROR_IS_FATAL ANY)
+      string(REGEX MATCH "[^\n]*_h\\.o" head "${members}")
+      string(REGEX MATCH "[^\n]*_t\\.o" tail "${members}")
+      execute_process(COMMAND ${KAIRODEX_AR} x ${work} ${head} ${tail} WORKING_DIRECTORY ${folder}
+                      COMMAND_ERROR_IS_FATAL ANY)
+      kairodex_rename_tables(${folder}/${head} ${dll} b a "4;5")
+      kairodex_rename_tables(${folder}/${tail} ${dll} b c "4;5")
+      execute_process(COMMAND ${KAIRODEX_AR} r ${work} ${head} ${tail} WORKING_DIRECTORY ${folder}
+                      COMMAND_ERROR_IS_FATAL ANY)
+      file(REMOVE ${folder}/${head} ${folder}/${tail})
+      file(RENAME ${work} ${out})
+    endif()
+    add_library(Delayed::${dll} STATIC IMPORTED GLOBAL)
+    set_target_properties(Delayed::${dll} PROPERTIES IMPORTED_LOCATION ${out})
+  endforeach()
+endfunction()
