@@ -2,6 +2,9 @@
 // checked on disk: Wine reports the last write time as the creation time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
+
 #include "EndToEnd/KairodexProcess.h"
 
 namespace EndToEnd {
@@ -182,6 +185,19 @@ TEST_F(CommandLine, OptionsWithoutTargetsEndWithoutChangingAnything) {
     EXPECT_EQ(0u, r.exitCode);
     EXPECT_TRUE(r.boxes.empty());
     EXPECT_EQ(winter.lastWrite, GetTimes(box.Path(L"file.txt")).lastWrite);
+}
+
+// The window, drawing, shell and dialog libraries cost more to load than the rest of a start;
+// the command-line mode needs none of them.
+TEST_F(CommandLine, CommandLineModeLoadsNoWindowOrShellLibrary) {
+    MakeFile(L"file.txt", winter);
+    std::vector<std::wstring> loaded = box.LoadedLibraries(L"-D 2024/09/07 -c -w -a file.txt");
+    auto has = [&loaded](const wchar_t* name) { return std::find(loaded.begin(), loaded.end(), name) != loaded.end(); };
+    ASSERT_TRUE(has(L"kernel32.dll")) << "no library seen: the listing itself failed";
+    for (const wchar_t* name : {L"user32.dll", L"gdi32.dll", L"shell32.dll", L"comdlg32.dll", L"comctl32.dll"}) {
+        EXPECT_FALSE(has(name)) << "loaded " << std::string(name, name + wcslen(name));
+    }
+    EXPECT_NE(winter.lastWrite, GetTimes(box.Path(L"file.txt")).lastWrite) << "the run did not do its work";
 }
 
 }  // namespace

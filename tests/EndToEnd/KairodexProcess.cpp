@@ -146,6 +146,59 @@ RunResult Sandbox::Run(const std::wstring& arguments, const std::wstring& enviro
     return result;
 }
 
+std::vector<std::wstring> Sandbox::LoadedLibraries(const std::wstring& arguments) const {
+    std::vector<std::wstring> names;
+    std::wstring commandLine = L"\"" + Exe() + L"\" " + arguments;
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(0);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(Exe().c_str(), buffer.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
+                        folder_.c_str(), &startup, &process)) {
+        return names;
+    }
+    DEBUG_EVENT event = {};
+    bool running = true;
+    while (running && WaitForDebugEvent(&event, 60000)) {
+        DWORD answer = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT:
+            if (event.u.CreateProcessInfo.hFile) CloseHandle(event.u.CreateProcessInfo.hFile);
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            if (event.u.LoadDll.hFile) {
+                wchar_t path[1024];
+                DWORD length = GetFinalPathNameByHandleW(event.u.LoadDll.hFile, path, 1024, 0);
+                if (length > 0 && length < 1024) {
+                    std::wstring name(path);
+                    name = name.substr(name.find_last_of(L"\\/") + 1);
+                    CharLowerW(name.data());
+                    names.push_back(name);
+                }
+                CloseHandle(event.u.LoadDll.hFile);
+            }
+            break;
+        case EXCEPTION_DEBUG_EVENT:
+            // The loader's breakpoint is ours to pass; every other exception is the program's.
+            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) {
+                answer = DBG_EXCEPTION_NOT_HANDLED;
+            }
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            running = false;
+            break;
+        default:
+            break;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, answer);
+    }
+    if (running) TerminateProcess(process.hProcess, 99);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return names;
+}
+
 uint64_t UtcTime(int year, int month, int day, int hour, int minute, int second, int msec) {
     SYSTEMTIME s = {WORD(year), WORD(month), 0, WORD(day), WORD(hour), WORD(minute), WORD(second), WORD(msec)};
     FILETIME f = {};

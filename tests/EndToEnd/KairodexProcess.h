@@ -32,6 +32,9 @@ public:
     void MakeFolder(const std::wstring& relative) const;
     // Runs the program with the argument text; message boxes are recorded and closed.
     RunResult Run(const std::wstring& arguments, const std::wstring& environmentTz = L"") const;
+    // Runs the program as this process's debuggee and lists the libraries it loads, as lower
+    // case file names. For runs that show no message box.
+    std::vector<std::wstring> LoadedLibraries(const std::wstring& arguments) const;
 
 private:
     std::wstring folder_;
