@@ -38,7 +38,9 @@ function(kairodex_delay_imports)
     find_library(KAIRODEX_IMPORT_${dll} NAMES lib${dll}.a REQUIRED)
     set(import ${KAIRODEX_IMPORT_${dll}})
     set(out ${folder}/lib${dll}_delay.a)
-    if(NOT EXISTS ${out} OR ${import} IS_NEWER_THAN ${out})
+    # Made again when the import library or this script is newer than it.
+    if(NOT EXISTS ${out} OR ${import} IS_NEWER_THAN ${out}
+       OR ${CMAKE_CURRENT_FUNCTION_LIST_FILE} IS_NEWER_THAN ${out})
       # Every "__imp__Name@n" the import library offers becomes one export "Name@n".
       execute_process(COMMAND ${KAIRODEX_NM} ${import} OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
       string(REGEX MATCHALL "I __imp__[^\n]+" entries "${symbols}")

@@ -75,6 +75,14 @@ BOOL CALLBACK CloseBox(HWND window, LPARAM param) {
     return TRUE;
 }
 
+// A writable command line for CreateProcessW: the quoted program, then the arguments.
+std::vector<wchar_t> CommandLineOf(const std::wstring& program, const std::wstring& arguments) {
+    std::wstring text = L"\"" + program + L"\" " + arguments;
+    std::vector<wchar_t> units(text.begin(), text.end());
+    units.push_back(0);
+    return units;
+}
+
 uint64_t ToU64(const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
 FILETIME ToFileTime(uint64_t t) { return FILETIME{DWORD(t), DWORD(t >> 32)}; }
 
@@ -117,9 +125,7 @@ void Sandbox::MakeFolder(const std::wstring& relative) const { CreateDirectoryW(
 
 RunResult Sandbox::Run(const std::wstring& arguments, const std::wstring& environmentTz) const {
     RunResult result;
-    std::wstring commandLine = L"\"" + Exe() + L"\" " + arguments;
-    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back(0);
+    std::vector<wchar_t> buffer = CommandLineOf(Exe(), arguments);
     if (!environmentTz.empty()) SetEnvironmentVariableW(L"TZ", environmentTz.c_str());
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -148,9 +154,7 @@ RunResult Sandbox::Run(const std::wstring& arguments, const std::wstring& enviro
 
 std::vector<std::wstring> Sandbox::LoadedLibraries(const std::wstring& arguments) const {
     std::vector<std::wstring> names;
-    std::wstring commandLine = L"\"" + Exe() + L"\" " + arguments;
-    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back(0);
+    std::vector<wchar_t> buffer = CommandLineOf(Exe(), arguments);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
