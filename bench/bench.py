@@ -7,8 +7,12 @@ import sys
 import tempfile
 import time
 
-ROOT = sys.argv[1]
-BUILD = os.path.join(ROOT, "build")
+# bench/run passes the build folder of the architecture this machine runs and its name; it
+# exports WINELOADER and WINESERVER for it.
+BUILD = sys.argv[1]
+ARCH = sys.argv[2]
+WINE = os.environ["WINELOADER"]
+SERVER = os.environ["WINESERVER"]
 KAIRODEX = os.path.join(BUILD, "Kairodex.exe")
 BASELINE = os.path.join(BUILD, "bench", "Baseline.exe")
 TRIVIAL = os.path.join(BUILD, "bench", "Trivial.exe")
@@ -24,7 +28,7 @@ OLD = 946684800  # 2000-01-01, the state every tree is reset to before a run
 
 
 def windows_path(path):
-    out = subprocess.run(["winepath", "-w", path], env=ENV, capture_output=True, text=True)
+    out = subprocess.run([WINE, "winepath.exe", "-w", path], env=ENV, capture_output=True, text=True)
     return out.stdout.strip()
 
 
@@ -74,14 +78,14 @@ def timed(argv):
 
 
 def kairodex_argv(target):
-    return ["wine", KAIRODEX, "-u", "-D", "2024/09/07", "-T", "12:00:00", "-M", "0", "-c", "-w", "-a", target]
+    return [WINE, KAIRODEX, "-u", "-D", "2024/09/07", "-T", "12:00:00", "-M", "0", "-c", "-w", "-a", target]
 
 
 def compare(label, top, runs):
     paths = list(files_of(top))
     target = windows_path(top)
     times = {"kairodex": [], "baseline": [], "touch": []}
-    programs = [("kairodex", kairodex_argv(target)), ("baseline", ["wine", BASELINE, target])]
+    programs = [("kairodex", kairodex_argv(target)), ("baseline", [WINE, BASELINE, target])]
     for run in range(runs):
         # Each goes first in every other round, so neither always follows the other's writes.
         for name, argv in programs[run % 2:] + programs[:run % 2]:
@@ -120,9 +124,9 @@ def main():
     # One wineserver for the whole benchmark: otherwise it ends a few seconds after each program
     # and the next run pays for starting it and Wine's services again, which swamps the figures.
     # A server already running for the prefix is replaced: -p cannot be given to it.
-    subprocess.run(["wineserver", "-k"], env=ENV, check=False)
-    subprocess.run(["wineserver", "-p"], env=ENV, check=True)
-    subprocess.run(["wine", TRIVIAL], env=ENV, check=False)
+    subprocess.run([SERVER, "-k"], env=ENV, check=False)
+    subprocess.run([SERVER, "-p"], env=ENV, check=True)
+    subprocess.run([WINE, TRIVIAL], env=ENV, check=False)
     try:
         trees = {
             "10k": os.path.join(work, "t10k"),
@@ -140,6 +144,7 @@ def main():
         with open(single, "wb") as out:
             out.write(b"x")
 
+        print("architecture: %s (%s)" % (ARCH, KAIRODEX))
         print("%-28s %8s %10s %10s %7s %12s %10s" % ("tree", "files", "kairodex", "baseline", "ratio", "files/s", "touch"))
         r10k = compare("10,000 in 100 folders", trees["10k"], 9)
         r100k = compare("100,000 in 1,000 folders", trees["100k"], 5)
@@ -150,7 +155,7 @@ def main():
         starts = {"kairodex": [], "trivial": []}
         for _ in range(25):
             starts["kairodex"].append(timed(kairodex_argv(one)))
-            starts["trivial"].append(timed(["wine", TRIVIAL]))
+            starts["trivial"].append(timed([WINE, TRIVIAL]))
         sk, st = statistics.median(starts["kairodex"]), statistics.median(starts["trivial"])
         print("start-up with one file: kairodex %.3f s, trivial program %.3f s, ratio %.2f" % (sk, st, sk / st))
 
@@ -160,7 +165,7 @@ def main():
         print("peak memory (VmHWM): 1,000 files %.1f MiB, 100,000 files %.1f MiB" % (m1k / 1024.0, m100k / 1024.0))
         print("apply ratio 10k: %.2f, 100k: %.2f; start ratio: %.2f; memory growth: %.1f MiB" % (r10k, r100k, sk / st, growth))
     finally:
-        subprocess.run(["wineserver", "-k"], env=ENV, check=False)
+        subprocess.run([SERVER, "-k"], env=ENV, check=False)
         subprocess.run(["rm", "-rf", work], check=False)
 
 

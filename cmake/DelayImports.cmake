@@ -28,10 +28,18 @@ function(kairodex_rename_tables file dll from to parts)
 endfunction()
 
 function(kairodex_delay_imports)
-  find_program(KAIRODEX_NM NAMES i686-w64-mingw32-nm REQUIRED)
-  find_program(KAIRODEX_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
-  find_program(KAIRODEX_OBJCOPY NAMES i686-w64-mingw32-objcopy REQUIRED)
-  find_program(KAIRODEX_AR NAMES i686-w64-mingw32-ar REQUIRED)
+  # The toolchain's own binutils: another architecture's nm reads nothing and says so only on
+  # its error output.
+  find_program(KAIRODEX_NM NAMES ${KAIRODEX_TOOL_PREFIX}nm REQUIRED)
+  find_program(KAIRODEX_DLLTOOL NAMES ${KAIRODEX_TOOL_PREFIX}dlltool REQUIRED)
+  find_program(KAIRODEX_OBJCOPY NAMES ${KAIRODEX_TOOL_PREFIX}objcopy REQUIRED)
+  find_program(KAIRODEX_AR NAMES ${KAIRODEX_TOOL_PREFIX}ar REQUIRED)
+  # 32-bit symbols carry the C underscore ("__imp__Name@n"), 64-bit ones do not ("__imp_Name").
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(imp "__imp_")
+  else()
+    set(imp "__imp__")
+  endif()
   set(folder ${CMAKE_BINARY_DIR}/delay)
   file(MAKE_DIRECTORY ${folder})
   foreach(dll ${ARGN})
@@ -41,11 +49,15 @@ function(kairodex_delay_imports)
     # Made again when the import library or this script is newer than it.
     if(NOT EXISTS ${out} OR ${import} IS_NEWER_THAN ${out}
        OR ${CMAKE_CURRENT_FUNCTION_LIST_FILE} IS_NEWER_THAN ${out})
-      # Every "__imp__Name@n" the import library offers becomes one export "Name@n".
+      # Every "__imp__Name@n" (64-bit: "__imp_Name") the import library offers becomes one
+      # export "Name@n" ("Name").
       execute_process(COMMAND ${KAIRODEX_NM} ${import} OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
-      string(REGEX MATCHALL "I __imp__[^\n]+" entries "${symbols}")
-      list(TRANSFORM entries REPLACE "^I __imp__" "")
+      string(REGEX MATCHALL "I ${imp}[^\n]+" entries "${symbols}")
+      list(TRANSFORM entries REPLACE "^I ${imp}" "")
       list(REMOVE_DUPLICATES entries)
+      if(NOT entries)
+        message(FATAL_ERROR "${KAIRODEX_NM} found no ${imp} symbol in ${import}")
+      endif()
       list(JOIN entries "\n" lines)
       set(def ${folder}/${dll}.def)
       file(WRITE ${def} "LIBRARY ${dll}.dll\nEXPORTS\n${lines}\n")

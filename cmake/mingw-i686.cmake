@@ -1,11 +1,8 @@
-# Cross-compiles for 32-bit Windows with Debian's mingw-w64 (posix threads, for std::call_once).
+# Cross-compiles for 32-bit Windows (the product) with Debian's mingw-w64 (posix threads, for
+# std::call_once).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh)
+set(KAIRODEX_TOOL_PREFIX i686-w64-mingw32-)
+set(KAIRODEX_MANIFEST_ARCH x86)
+set(KAIRODEX_WINEARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

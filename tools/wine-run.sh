@@ -1,17 +1,39 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine with the build's private prefix and a virtual display.
 #   wine-run.sh --init         make the prefix (first start takes a while)
+#   wine-run.sh --stop         end the prefix's wineserver (and the programs it serves)
 #   wine-run.sh PROGRAM ARGS   run PROGRAM; exits with its exit code
-# WINEPREFIX defaults to build/wineprefix of this checkout. Without DISPLAY an Xvfb is started
-# (and kept) first, since a wineserver started without a display cannot create windows.
+# WINEPREFIX defaults to build/wineprefix of this checkout. The prefix's architecture is
+# WINEARCH when it is made (win32 by default) and the program's own when it runs; a program that
+# does not fit the prefix is refused. Without DISPLAY an Xvfb is started (and kept) first, since
+# a wineserver started without a display cannot create windows.
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+. "$here/tools/wine-select.sh"
 export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-export WINEARCH=win32
 state=$(dirname "$WINEPREFIX")
 mkdir -p "$state"
+
+if [ "${1:-}" = "--stop" ]; then
+  made=$(prefix_arch)
+  [ -n "$made" ] || exit 0
+  wine_use "$made"
+  "$WINESERVER" -k 2>/dev/null
+  exit 0
+fi
+
+arch=${WINEARCH:-win32}
+if [ "${1:-}" != "--init" ]; then
+  arch=$(pe_arch "$1") || { echo "wine-run: $1 is not a Windows program" >&2; exit 125; }
+fi
+made=$(prefix_arch)
+if [ -n "$made" ] && [ "$made" != "$arch" ]; then
+  echo "wine-run: $WINEPREFIX is a $made prefix, not $arch" >&2
+  exit 125
+fi
+wine_use "$arch"
 
 start_display() {
   local file=$state/xvfb.display pid display
@@ -27,14 +49,24 @@ start_display() {
   export DISPLAY=$display
 }
 
+# Makes the prefix; its output is kept and shown when Wine could not start.
+make_prefix() {
+  local log=$state/wineboot.log
+  "$WINELOADER" wineboot.exe -i 9>&- </dev/null >"$log" 2>&1
+  local status=$?
+  "$WINESERVER" -w 9>&-
+  if [ $status -ne 0 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wine-run: Wine could not make the $arch prefix $WINEPREFIX (status $status):" >&2
+    tail -n 20 "$log" >&2
+    return 1
+  fi
+}
+
 (
   flock 9
   if [ -z "${DISPLAY:-}" ]; then start_display; echo "$DISPLAY" > "$state/display.now"; fi
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i 9>&- </dev/null >/dev/null 2>&1
-    wineserver -w 9>&-
-  fi
-) 9>"$state/wine.lock"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then make_prefix || exit 1; fi
+) 9>"$state/wine.lock" || exit 1
 if [ -z "${DISPLAY:-}" ] && [ -f "$state/display.now" ]; then export DISPLAY=$(cat "$state/display.now"); fi
 
 [ "${1:-}" = "--init" ] && exit 0
@@ -42,7 +74,7 @@ if [ -z "${DISPLAY:-}" ] && [ -f "$state/display.now" ]; then export DISPLAY=$(c
 # would otherwise inherit the caller's pipe and keep it open long after the program ended
 # (CTest then waits for it until its timeout).
 out=$(mktemp)
-wine "$@" >"$out" 2>&1 </dev/null
+"$WINELOADER" "$@" >"$out" 2>&1 </dev/null
 status=$?
 cat "$out"
 rm -f "$out"
