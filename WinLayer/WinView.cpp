@@ -4,6 +4,7 @@
 
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinEnvironment.h"
+#include "WinLayer/WinGdiObjects.h"
 #include "WinLayer/WinViewHook.h"
 
 namespace WinLayer {
@@ -52,37 +53,6 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     return IsWindowUnicode(window) ? DefWindowProcW(window, message, wParam, lParam)
                                    : DefWindowProcA(window, message, wParam, lParam);
 }
-
-// Borrowed device context of a window (the screen's for a null window).
-class WindowDC {
-public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDC() {
-        if (dc_) ReleaseDC(window_, dc_);
-    }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-// Selects an object for one scope and puts the previous one back.
-class SelectedObject {
-public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
-    ~SelectedObject() {
-        if (previous_) SelectObject(dc_, previous_);
-    }
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
 
 int VerticalScrollWidth() {
     static const int width = GetSystemMetrics(SM_CXVSCROLL);
