@@ -84,5 +84,3 @@ TEST(WinCommonDialog, TakesTextsFromTheLanguageFile) {
     expected[5] = "OpenSide=offen";
     EXPECT_EQ(Entries(WinLayer::CommonDialogTexts()), expected);
 }
-
-TEST(WinCommonDialog, MarginKey) { EXPECT_EQ(Bytes(WinLayer::MarginKey()), "Margin"); }
