@@ -2,6 +2,7 @@
 
 #include "RawLayer/RawLanguageTexts.h"
 #include "RawLayer/RawList.h"
+#include "WinLayer/WinCommonDialog.h"
 #include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinFontParameters.h"
 
@@ -21,10 +22,10 @@ void SelectLanguage(GuiProfile& gui) {
 }
 
 void ReadWindowParameters(GuiProfile& gui) {
-    static const RawString kSection("WindowParameter"), kMargin("Margin"), kLineMargin("LineMargin");
+    static const RawString kSection("WindowParameter"), kLineMargin("LineMargin");
     RawParameterList list;
     if (!gui.profile.ReadSection(list, kSection)) return;
-    if (RawParameterUnit* unit = list.Find(kMargin)) {
+    if (RawParameterUnit* unit = list.Find(WinLayer::MarginKey())) {
         WinLayer::Environment().SetStandardGap(static_cast<int>(unit->value.ParseNumber().Signed()));
     }
     if (RawParameterUnit* unit = list.Find(kLineMargin)) {

@@ -5,6 +5,7 @@
 #include "RawLayer/FileBytes.h"
 #include "RawLayer/RawShell.h"
 #include "RawLayer/TempFolder.h"
+#include "RawLayer/helpers/RecorderAssociation.h"
 #include "RawLayer/helpers/TestSupport.h"
 
 using namespace RawLayer;
@@ -16,7 +17,7 @@ RawString Raw(const std::wstring& text, StringEncoding encoding) {
     return RawString(RawString::FromWide(text.c_str(), static_cast<int32_t>(text.size())), encoding);
 }
 
-std::wstring RecorderPath() { return TestSupport::ExecutableFolder() + L"\\KairodexShellRecorder.exe"; }
+std::wstring RecorderPath() { return RecorderAssociation::RecorderPath(); }
 
 bool WaitForProcess(const RawShell& shell) {
     return shell.ProcessHandle() && WaitForSingleObject(shell.ProcessHandle(), 30000) == WAIT_OBJECT_0;
@@ -27,36 +28,6 @@ bool WaitForProcess(const RawShell& shell) {
 void RemoveWhenReleased(const std::wstring& folder) {
     for (int attempt = 0; attempt < 50 && !RemoveDirectoryW(folder.c_str()); ++attempt) Sleep(100);
 }
-
-// A private document type opened by the recorder, registered for one test. Written through the
-// classes root: Wine's shell does not look at the user's own classes.
-class RecorderAssociation {
-public:
-    static constexpr const wchar_t* kExtension = L".kdxrecord";
-    static constexpr const wchar_t* kProgId = L"KairodexTest.Recorder";
-
-    RecorderAssociation() {
-        SetDefault(kExtension, kProgId);
-        SetDefault(std::wstring(kProgId) + L"\\shell\\open\\command", L"\"" + RecorderPath() + L"\" \"%1\"");
-    }
-    ~RecorderAssociation() {
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, kExtension);
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
-    }
-    RecorderAssociation(const RecorderAssociation&) = delete;
-    RecorderAssociation& operator=(const RecorderAssociation&) = delete;
-
-private:
-    static void SetDefault(const std::wstring& key, const std::wstring& value) {
-        HKEY handle = nullptr;
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr)) {
-            return;
-        }
-        RegSetValueExW(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(handle);
-    }
-};
 
 }  // namespace
 
@@ -92,9 +63,9 @@ TEST(RawShell, StartsAProgramWithQuotedParametersInAWorkingDirectory) {
 
 // A document alone is opened with the program registered for its type.
 TEST(RawShell, OpensADocumentWithItsAssociatedProgram) {
-    RecorderAssociation association;
+    RecorderAssociation association(L".kdxrecord", L"KairodexTest.Recorder");
     TempFolder scratch;
-    const std::wstring document = scratch.Below(L"note") + RecorderAssociation::kExtension;
+    const std::wstring document = scratch.Below(L"note.kdxrecord");
     ASSERT_TRUE(FileBytes::Write(document, "text"));
     RawShell shell;
     ASSERT_TRUE(shell.Execute(Raw(document, Utf8)));

@@ -1,0 +1,76 @@
+#include "WinLayer/WinRectParameters.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "RawLayer/FileBytes.h"
+#include "RawLayer/RawProfile.h"
+#include "RawLayer/TempFolder.h"
+
+using RawLayer::RawParameterList;
+using RawLayer::RawString;
+using namespace WinLayer;
+
+namespace {
+
+std::string Bytes(const RawString& text) {
+    const RawString utf8(text, RawLayer::Utf8);
+    return std::string(utf8.Bytes(), utf8.Length());
+}
+
+std::vector<std::string> Entries(const RawParameterList& list) {
+    std::vector<std::string> entries;
+    for (const RawLayer::RawParameterUnit& unit : list) entries.push_back(Bytes(unit.name) + "=" + Bytes(unit.value));
+    return entries;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+}  // namespace
+
+// Written as four keys after the list's other entries; writing again updates them in place.
+TEST(WinRectParameters, WritesFourKeys) {
+    RawParameterList list;
+    list.Add("Other", "1");
+    WriteRectParameters(list, "WindowRect", RECT{-8, 20, 1300, 2147483647});
+    WriteRectParameters(list, "WindowRect", RECT{-8, 20, 1300, -2147483647 - 1});
+    EXPECT_EQ(Entries(list), (std::vector<std::string>{"Other=1", "WindowRect_L=-8", "WindowRect_T=20",
+                                                       "WindowRect_R=1300", "WindowRect_B=-2147483648"}));
+}
+
+// Through a real profile file and back; keys are found whatever their case; a missing key leaves
+// its edge; keys of another name are not read.
+TEST(WinRectParameters, ReadsBackWhatWasStoredAndKeepsMissingEdges) {
+    TempFolder scratch;
+    RawLayer::RawProfile profile(RawString(RawString::FromWide(scratch.Below(L"Gui.ini").c_str()), RawLayer::Utf8));
+    const RECT stored = {-1920, 5, -100, 900};
+    RawParameterList written;
+    WriteRectParameters(written, "WindowRect", stored);
+    ASSERT_TRUE(profile.WriteSection(written, "MainDialog"));
+    RawParameterList read;
+    ASSERT_TRUE(profile.ReadSection(read, "MainDialog"));
+    RECT rect = {1, 2, 3, 4};
+    ReadRectParameters(read, "WindowRect", rect);
+    EXPECT_TRUE(SameRect(rect, stored));
+
+    const struct {
+        const char* section;
+        RECT expected;
+    } cases[] = {
+        {"WindowRect_L=77\r\n", {77, 2, 3, 4}},
+        {"windowrect_b=0x10\r\nWindowRect_T=-5x\r\n", {1, -5, 3, 16}},
+        {"Other_L=9\r\nWindowRect=5\r\nWindowRectL=6\r\n", {1, 2, 3, 4}},
+        {"WindowRect_R=\r\n", {1, 2, 0, 4}},
+    };
+    for (const auto& item : cases) {
+        ASSERT_TRUE(FileBytes::Write(scratch.Below(L"Gui.ini"), std::string("[MainDialog]\r\n") + item.section));
+        profile.ReadSection(read, "MainDialog");
+        RECT edges = {1, 2, 3, 4};
+        ReadRectParameters(read, "WindowRect", edges);
+        EXPECT_TRUE(SameRect(edges, item.expected)) << item.section;
+    }
+}
