@@ -3,6 +3,7 @@
 #include "WinLayer/WinDrawContext.h"
 #include "WinLayer/WinDrawing.h"
 #include "WinLayer/WinGdiObjects.h"
+#include "WinLayer/WinView.h"
 #include "WinPixelSupport.h"
 
 using namespace WinLayer;
@@ -145,4 +146,34 @@ TEST(WinDrawing, OffscreenSurfaceWithoutBitmapDrawsNothingAndLeaksNothing) {
     }
     EXPECT_EQ(canvas.Pixel(0, 0), kBack);
     EXPECT_EQ(LiveGdiObjects(), live);
+}
+
+TEST(WinDrawing, TextIsPlacedByTheVerticalAlignment) {
+    struct Case {
+        uint16_t alignment;
+        LONG textHeight;
+        LONG expectedTop;
+    } cases[] = {
+        {kAlignTop, 10, 4}, {kAlignBottom, 10, 34}, {kAlignMiddle, 10, 19},
+        {0, 11, 18},        {kAlignBottom, 40, 4},  {kAlignMiddle, 50, 4},  // no room: stays at the top
+    };
+    PixelCanvas canvas(4, 4);
+    for (const Case& c : cases) {
+        RECT placed = PlaceTextVertically(canvas.Get(), "x", {2, 4, 98, 44}, c.alignment, c.textHeight, DT_LEFT);
+        EXPECT_EQ(placed.top, c.expectedTop) << c.alignment << " " << c.textHeight;
+        EXPECT_EQ(placed.bottom, 44);
+        EXPECT_EQ(placed.left, 2);
+    }
+    // Not fitted yet: the text is measured, so it is not pushed below the middle.
+    RECT measured = PlaceTextVertically(canvas.Get(), "x", {0, 0, 100, 40}, kAlignMiddle, 0, DT_LEFT);
+    EXPECT_GT(measured.top, 0);
+    EXPECT_LT(measured.top, 20);
+}
+
+TEST(WinDrawing, TextFormatFollowsTheAlignmentFlags) {
+    EXPECT_EQ(AlignedTextFormat(kAlignLeft | kAlignTop), static_cast<UINT>(DT_LEFT | DT_NOPREFIX));
+    EXPECT_EQ(AlignedTextFormat(kAlignRight), static_cast<UINT>(DT_RIGHT | DT_NOPREFIX));
+    EXPECT_EQ(AlignedTextFormat(kAlignCentre | kAlignMiddle), static_cast<UINT>(DT_CENTER | DT_NOPREFIX));
+    EXPECT_EQ(AlignedTextFormat(kAlignMultiLine),
+              static_cast<UINT>(DT_CENTER | DT_EDITCONTROL | DT_NOPREFIX | DT_WORDBREAK));
 }
