@@ -227,14 +227,32 @@ TEST(WinButtonDrawing, EachFrameBitMovesOnlyItsEdgeOfTheFace) {
     }
 }
 
-// The whole road: the system control paints, its parent gets WM_DRAWITEM and hands it over.
+// The whole road: the system control paints with its own item state, its parent gets
+// WM_DRAWITEM and hands it over.
 TEST(WinButtonDrawing, SystemPaintReachesTheViewThroughTheParent) {
     ButtonFixture fixture;
+    WinButton other;
+    fixture.host.Add(other, {100, 10, 160, 34});
+    HWND window = fixture.button.Window();
+    auto paint = [&](PixelCanvas& canvas) {
+        canvas.Fill(RGB(1, 2, 3));
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Get()), PRF_CLIENT);
+    };
+    const ButtonColourTable& table = SystemButtonColours();
     PixelCanvas canvas(kWidth, kHeight);
-    canvas.Fill(RGB(1, 2, 3));
-    SendMessageW(fixture.button.Window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Get()), PRF_CLIENT);
-    EXPECT_EQ(canvas.Pixel(0, 0), SystemButtonColours().For(0).outerTopLeft);
-    EXPECT_EQ(canvas.Pixel(6, 5), SystemButtonColours().For(0).fillUpper);
+    paint(canvas);
+    EXPECT_EQ(canvas.Pixel(0, 0), table.For(0).outerTopLeft);
+    EXPECT_EQ(canvas.Pixel(6, 5), table.For(0).fillUpper);
+
+    SetFocus(window);
+    paint(canvas);
+    EXPECT_EQ(canvas.Pixel(0, 0), table.For(kDrawFocused).outerTopLeft);
+
+    SetFocus(other.Window());
+    EnableWindow(window, FALSE);
+    paint(canvas);
+    EXPECT_EQ(canvas.Pixel(0, 0), table.For(kDrawDisabled).outerTopLeft);
+    EXPECT_TRUE(AnyPixel(canvas, kTextArea, kGrey));
 }
 
 // ---- check box and static box pixels ----
