@@ -388,9 +388,9 @@ TEST(WinPlaneBoxPixels, Picture) {
     for (PlaneWindow* window : {&scrolled, &aligned, &empty}) {
         part.Fill(RGB(255, 255, 255));
         window->PrintInto(part);
-        picture.CopyFrom(part.Get(), x, 0, 100, 80);
+        BitBlt(picture.Get(), x, 0, 100, 80, part.Get(), 0, 0, SRCCOPY);
         x += 110;
     }
     EXPECT_EQ(picture.Pixel(0, 0), kFocusMark);
-    EXPECT_TRUE(picture.WritePng(WinLayerTest::ScreenFolder() + "/WinPlaneBox.png"));
+    EXPECT_TRUE(WinLayerTest::WritePicture(picture, "WinPlaneBox.png"));
 }
