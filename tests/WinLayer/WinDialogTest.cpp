@@ -618,3 +618,21 @@ TEST(WinDialogModal, OwnerDestroyedDuringTheModalEndsBothLoops) {
     EXPECT_EQ(scene.modal.Window(), nullptr);
     EXPECT_EQ(scene.returned, 0);
 }
+
+TEST(WinDialogFront, BringToFrontRestoresAMinimisedDialogAndKeepsAMaximisedOne) {
+    TestDialog dialog, other("KairodexTestOther");
+    ASSERT_TRUE(dialog.Show());
+    ASSERT_TRUE(other.Show());
+    HWND window = dialog.Window();
+    ShowWindow(window, SW_MAXIMIZE);
+    SetForegroundWindow(other.Window());
+    SendMessageA(window, BringToFront, 0, 0);
+    EXPECT_TRUE(IsZoomed(window));
+    EXPECT_EQ(GetForegroundWindow(), window);
+
+    ShowWindow(window, SW_MINIMIZE);
+    SetForegroundWindow(other.Window());
+    SendMessageA(window, BringToFront, 0, 0);
+    EXPECT_FALSE(IsIconic(window));
+    EXPECT_EQ(GetForegroundWindow(), window);
+}
