@@ -8,22 +8,17 @@
 #include "RawLayer/FileBytes.h"
 #include "RawLayer/RawProfile.h"
 #include "RawLayer/TempFolder.h"
+#include "RawStringText.h"
 #include "RawLayer/helpers/RecorderAssociation.h"
 #include "RawLayer/helpers/TestSupport.h"
 
 using namespace RawLayer;
 using TestSupport::Utf8Of;
 
+using TestText::Raw;
+using TestText::Bytes;
+
 namespace {
-
-RawString Raw(const std::wstring& text) {
-    return RawString(RawString::FromWide(text.c_str(), static_cast<int32_t>(text.size())), Utf8);
-}
-
-std::string Bytes(const RawString& text) {
-    const RawString utf8(text, Utf8);
-    return std::string(utf8.Bytes(), utf8.Length());
-}
 
 std::vector<std::string> Items(const RawStringList& list) {
     std::vector<std::string> items;

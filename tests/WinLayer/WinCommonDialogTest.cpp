@@ -8,22 +8,15 @@
 #include "RawLayer/FileBytes.h"
 #include "RawLayer/RawLanguageTexts.h"
 #include "RawLayer/TempFolder.h"
+#include "RawStringText.h"
 
 using RawLayer::RawParameterList;
 using RawLayer::RawString;
 
+using TestText::Bytes;
+using TestText::Entries;
+
 namespace {
-
-std::string Bytes(const RawString& text) {
-    const RawString utf8(text, RawLayer::Utf8);
-    return std::string(utf8.Bytes(), utf8.Length());
-}
-
-std::vector<std::string> Entries(const RawParameterList& list) {
-    std::vector<std::string> entries;
-    for (const RawLayer::RawParameterUnit& unit : list) entries.push_back(Bytes(unit.name) + "=" + Bytes(unit.value));
-    return entries;
-}
 
 const std::vector<std::string> kDefaults = {"FinishButton=Finish",
                                             "CancelButton=Cancel",

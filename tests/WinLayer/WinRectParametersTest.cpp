@@ -8,23 +8,16 @@
 #include "RawLayer/FileBytes.h"
 #include "RawLayer/RawProfile.h"
 #include "RawLayer/TempFolder.h"
+#include "RawStringText.h"
 
 using RawLayer::RawParameterList;
 using RawLayer::RawString;
 using namespace WinLayer;
 
+using TestText::Bytes;
+using TestText::Entries;
+
 namespace {
-
-std::string Bytes(const RawString& text) {
-    const RawString utf8(text, RawLayer::Utf8);
-    return std::string(utf8.Bytes(), utf8.Length());
-}
-
-std::vector<std::string> Entries(const RawParameterList& list) {
-    std::vector<std::string> entries;
-    for (const RawLayer::RawParameterUnit& unit : list) entries.push_back(Bytes(unit.name) + "=" + Bytes(unit.value));
-    return entries;
-}
 
 bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
