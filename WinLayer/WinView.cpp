@@ -16,7 +16,6 @@ namespace {
 constexpr LONG kMeasureExtent = 32767;
 constexpr UINT kMeasureFormat = DT_NOPREFIX;
 constexpr UINT kMeasureMultiLineFormat = DT_EDITCONTROL | DT_NOPREFIX | DT_WORDBREAK;
-constexpr uint16_t kAlignMultiLine = 0x0008;
 
 // The subclassing calls of comctl32, taken by ordinal: older comctl32 versions export them
 // under no name.

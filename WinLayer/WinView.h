@@ -40,6 +40,15 @@ constexpr uint16_t kAnchorBottomByBottom = 0x1000;
 constexpr uint16_t kAnchorBottomByTop = 0x2000;
 constexpr uint16_t kAnchorBottomByCentre = 0x4000;
 
+// Alignment flags of a view's text: one of each group is set.
+constexpr uint16_t kAlignLeft = 0x0001;
+constexpr uint16_t kAlignRight = 0x0002;
+constexpr uint16_t kAlignCentre = 0x0004;
+constexpr uint16_t kAlignMultiLine = 0x0008;  // word-wrapped over several lines
+constexpr uint16_t kAlignTop = 0x0010;
+constexpr uint16_t kAlignBottom = 0x0020;
+constexpr uint16_t kAlignMiddle = 0x0040;
+
 // What every base of a view points at: the view's window handle and property. Both null for
 // a stand-alone anchor record.
 struct WinViewLink {
