@@ -131,13 +131,7 @@ TEST(WinDrawing, OffscreenSurfaceLoadsAndStoresWithAndWithoutStretching) {
     // The middle of a disc shrunk to three pixels is white; outside it is untouched.
     EXPECT_EQ(canvas.Pixel(11, 11), RGB(255, 255, 255));
     EXPECT_EQ(canvas.Pixel(13, 13), kBack);
-    EXPECT_EQ(LiveGdiObjects(), live);
-}
-
-TEST(WinDrawing, OffscreenSurfaceWithoutBitmapDrawsNothingAndLeaksNothing) {
-    const long live = LiveGdiObjects();
-    PixelCanvas canvas(10, 10);
-    canvas.Fill(kBack);
+    // Without a bitmap the surface draws nothing.
     for (SIZE size : {SIZE{0, 5}, SIZE{5, -1}}) {
         OffscreenSurface surface(canvas.Get(), {0, 0, 5, 5}, size);
         EXPECT_FALSE(surface.IsValid());
@@ -168,12 +162,4 @@ TEST(WinDrawing, TextIsPlacedByTheVerticalAlignment) {
     RECT measured = PlaceTextVertically(canvas.Get(), "x", {0, 0, 100, 40}, kAlignMiddle, 0, DT_LEFT);
     EXPECT_GT(measured.top, 0);
     EXPECT_LT(measured.top, 20);
-}
-
-TEST(WinDrawing, TextFormatFollowsTheAlignmentFlags) {
-    EXPECT_EQ(AlignedTextFormat(kAlignLeft | kAlignTop), static_cast<UINT>(DT_LEFT | DT_NOPREFIX));
-    EXPECT_EQ(AlignedTextFormat(kAlignRight), static_cast<UINT>(DT_RIGHT | DT_NOPREFIX));
-    EXPECT_EQ(AlignedTextFormat(kAlignCentre | kAlignMiddle), static_cast<UINT>(DT_CENTER | DT_NOPREFIX));
-    EXPECT_EQ(AlignedTextFormat(kAlignMultiLine),
-              static_cast<UINT>(DT_CENTER | DT_EDITCONTROL | DT_NOPREFIX | DT_WORDBREAK));
 }

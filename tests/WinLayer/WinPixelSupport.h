@@ -1,5 +1,6 @@
-// Pixel helpers for drawing tests: a memory canvas whose pixels can be read back, and a PNG
-// writer for the pictures a person looks at under the build folder.
+// Pixel helpers for drawing tests: a memory canvas whose pixels can be read back, drawing a
+// control as its dialog asks it to, and PNG pictures under the build folder for a person to
+// look at.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,8 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "WinLayer/WinView.h"
 
 namespace WinLayerTest {
 
@@ -38,30 +41,18 @@ public:
     HDC Get() const { return dc_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    bool IsValid() const { return dc_ && bitmap_ && bits_; }
 
-    void Fill(COLORREF colour) {
+    void Fill(COLORREF c) {
         GdiFlush();
-        for (int i = 0; i < width_ * height_; ++i) bits_[i] = ToPixel(colour);
+        std::fill(bits_, bits_ + width_ * height_, (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
     }
     COLORREF Pixel(int x, int y) const {
         GdiFlush();
         uint32_t p = bits_[y * width_ + x];
         return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
     }
-    // Copies a rectangle of another context into this canvas at (x, y).
-    void CopyFrom(HDC source, int x, int y, int width, int height) {
-        BitBlt(dc_, x, y, width, height, source, 0, 0, SRCCOPY);
-    }
-
-    // Writes the canvas as an 8-bit RGB PNG (stored, not compressed); false on failure.
-    bool WritePng(const std::string& path) const;
 
 private:
-    static uint32_t ToPixel(COLORREF c) {
-        return (static_cast<uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-    }
-
     int width_;
     int height_;
     HDC dc_ = nullptr;
@@ -70,40 +61,58 @@ private:
     uint32_t* bits_ = nullptr;
 };
 
-namespace PngDetail {
-
-inline uint32_t Crc(const uint8_t* data, size_t size, uint32_t crc = 0xFFFFFFFF) {
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+// Whether any pixel of the area has the colour (equal), or any has another colour (!equal).
+inline bool AnyPixel(const PixelCanvas& canvas, RECT area, COLORREF colour, bool equal = true) {
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            if ((canvas.Pixel(x, y) == colour) == equal) return true;
+        }
     }
-    return crc;
+    return false;
 }
 
-inline void PutBigEndian(std::vector<uint8_t>& out, uint32_t value) {
+// Draws a control as its dialog would ask it to: WM_DRAWITEM to its handler, the item
+// rectangle the whole canvas.
+inline void DrawInto(WinLayer::WinView& control, UINT itemState, PixelCanvas& canvas) {
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_BUTTON;
+    item.CtlID = static_cast<UINT>(control.Property().identifier);
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = itemState;
+    item.hwndItem = control.Window();
+    item.hDC = canvas.Get();
+    item.rcItem = {0, 0, canvas.Width(), canvas.Height()};
+    control.HandleMessage(WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+}
+
+namespace Png {
+
+inline void PutWord(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
 inline void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-    PutBigEndian(out, static_cast<uint32_t>(data.size()));
-    std::vector<uint8_t> typed(type, type + 4);
-    typed.insert(typed.end(), data.begin(), data.end());
-    out.insert(out.end(), typed.begin(), typed.end());
-    PutBigEndian(out, Crc(typed.data(), typed.size()) ^ 0xFFFFFFFF);
+    PutWord(out, static_cast<uint32_t>(data.size()));
+    const size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    uint32_t crc = 0xFFFFFFFF;
+    for (size_t i = start; i < out.size(); ++i) {
+        crc ^= out[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    PutWord(out, ~crc);
 }
 
-// A zlib stream of stored blocks.
+// A zlib stream of stored (uncompressed) blocks.
 inline std::vector<uint8_t> Stored(const std::vector<uint8_t>& raw) {
     std::vector<uint8_t> out = {0x78, 0x01};
     size_t pos = 0;
     do {
-        size_t count = std::min<size_t>(raw.size() - pos, 65535);
-        bool last = pos + count == raw.size();
-        out.push_back(last ? 1 : 0);
-        out.push_back(static_cast<uint8_t>(count));
-        out.push_back(static_cast<uint8_t>(count >> 8));
-        out.push_back(static_cast<uint8_t>(~count));
-        out.push_back(static_cast<uint8_t>(~count >> 8));
+        const size_t count = std::min<size_t>(raw.size() - pos, 65535);
+        out.push_back(pos + count == raw.size() ? 1 : 0);
+        out.insert(out.end(), {static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8),
+                               static_cast<uint8_t>(~count), static_cast<uint8_t>(~count >> 8)});
         out.insert(out.end(), raw.begin() + pos, raw.begin() + pos + count);
         pos += count;
     } while (pos < raw.size());
@@ -112,42 +121,60 @@ inline std::vector<uint8_t> Stored(const std::vector<uint8_t>& raw) {
         a = (a + byte) % 65521;
         b = (b + a) % 65521;
     }
-    PutBigEndian(out, (b << 16) | a);
+    PutWord(out, (b << 16) | a);
     return out;
 }
 
-}  // namespace PngDetail
-
-inline bool PixelCanvas::WritePng(const std::string& path) const {
+// Writes the canvas as an 8-bit RGB PNG; false on failure.
+inline bool Write(const PixelCanvas& canvas, const std::string& path) {
     std::vector<uint8_t> raw;
-    for (int y = 0; y < height_; ++y) {
+    for (int y = 0; y < canvas.Height(); ++y) {
         raw.push_back(0);  // no filter
-        for (int x = 0; x < width_; ++x) {
-            COLORREF c = Pixel(x, y);
+        for (int x = 0; x < canvas.Width(); ++x) {
+            const COLORREF c = canvas.Pixel(x, y);
             raw.insert(raw.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
         }
     }
     std::vector<uint8_t> header;
-    PngDetail::PutBigEndian(header, static_cast<uint32_t>(width_));
-    PngDetail::PutBigEndian(header, static_cast<uint32_t>(height_));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB
+    PutWord(header, static_cast<uint32_t>(canvas.Width()));
+    PutWord(header, static_cast<uint32_t>(canvas.Height()));
+    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits per channel, RGB
     std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    PngDetail::PutChunk(file, "IHDR", header);
-    PngDetail::PutChunk(file, "IDAT", PngDetail::Stored(raw));
-    PngDetail::PutChunk(file, "IEND", {});
+    PutChunk(file, "IHDR", header);
+    PutChunk(file, "IDAT", Stored(raw));
+    PutChunk(file, "IEND", {});
     FILE* out = std::fopen(path.c_str(), "wb");
     if (!out) return false;
-    bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
+    const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
     return std::fclose(out) == 0 && written;
 }
 
-// The folder under the build tree where tests leave their pictures (made when missing).
-inline std::string ScreenFolder() {
+}  // namespace Png
+
+// Writes the canvas as name.png into the pictures folder of the build tree (made when missing).
+inline bool WritePicture(const PixelCanvas& canvas, const std::string& name) {
     std::string folder = std::string("Z:") + KAIRODEX_SCREEN_FOLDER;
     for (size_t pos = 3; pos <= folder.size(); ++pos) {
         if (pos == folder.size() || folder[pos] == '/') CreateDirectoryA(folder.substr(0, pos).c_str(), nullptr);
     }
-    return folder;
+    return Png::Write(canvas, folder + "/" + name);
+}
+
+// Draws one variant into each cell of a grid and writes the grid as a picture.
+template <class DrawCell>
+bool WriteGrid(const std::string& name, int columns, int rows, SIZE cell, DrawCell drawCell) {
+    constexpr int kGap = 4;
+    PixelCanvas grid(columns * (cell.cx + kGap) + kGap, rows * (cell.cy + kGap) + kGap);
+    grid.Fill(RGB(255, 255, 255));
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            PixelCanvas canvas(cell.cx, cell.cy);
+            drawCell(column, row, canvas);
+            BitBlt(grid.Get(), kGap + column * (cell.cx + kGap), kGap + row * (cell.cy + kGap), cell.cx, cell.cy,
+                   canvas.Get(), 0, 0, SRCCOPY);
+        }
+    }
+    return WritePicture(grid, name);
 }
 
 }  // namespace WinLayerTest
