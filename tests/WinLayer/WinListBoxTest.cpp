@@ -674,8 +674,7 @@ TEST(WinListBoxDrawing, Screenshot) {
         WindowDC screen(nullptr);
         BitBlt(canvas.Get(), 0, 0, width, height, screen.Get(), window.left, window.top, SRCCOPY);
     }
-    const std::string path = WinLayerTest::ScreenFolder() + "/WinListBox.png";
-    EXPECT_TRUE(canvas.WritePng(path)) << path;
+    EXPECT_TRUE(WinLayerTest::WritePicture(canvas, "WinListBox.png"));
     // What the screen shows is what the list drew: the cursor frame of row 6.
     const RECT cursor = f.RowOnScreen(6);
     POINT corner = {cursor.left, (cursor.top + cursor.bottom) / 2};
