@@ -171,8 +171,9 @@ void WinListBox::ComputeContentRect(HDC dc) {
     const RECT inner = {margins.left, margins.top, size.cx - margins.right, size.cy - margins.bottom};
     const int32_t width = std::max<int32_t>(0, inner.right - inner.left);
     int32_t header = 0;
-    if (!(list.flags & (kListNoHeaderRow | kListNoHeaderLayout)))
+    if (!(list.flags & (kListNoHeaderRow | kListNoHeaderLayout))) {
         header = std::max(0, MeasureRow(dc, kHeaderRow, width));
+    }
     list.headerRect = {inner.left, inner.top, inner.right, inner.top + header};
     list.contentRect = {inner.left, inner.top + header, inner.right, std::max(inner.bottom, inner.top + header)};
     list.visibleWidth = width;

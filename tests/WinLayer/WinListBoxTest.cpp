@@ -356,7 +356,8 @@ TEST(WinListBoxKeys, CursorAndScrollOutsideTheItemsAreClamped) {
     EXPECT_EQ(f.list.CursorIndex(), 0);
 }
 
-TEST(WinListBoxKeys, EnterAndDoubleClickReportEnter) {
+// Enter and a double click report Enter; Escape still reaches the dialog through the view.
+TEST(WinListBoxKeys, EnterDoubleClickAndEscapeReachTheDialog) {
     Fixture f(10);
     f.Key(VK_RETURN);
     EXPECT_EQ(f.dialog.Count(NotifyEnter), 1);
@@ -364,6 +365,9 @@ TEST(WinListBoxKeys, EnterAndDoubleClickReportEnter) {
     f.Click(3, 0, WM_LBUTTONDBLCLK);
     EXPECT_EQ(f.list.CursorIndex(), 3);
     EXPECT_EQ(f.dialog.Count(NotifyEnter), 2);
+    f.Key(VK_ESCAPE);
+    EXPECT_EQ(f.dialog.Count(NotifyCancel), 1);
+    EXPECT_EQ(f.dialog.Count(0), 0);  // the system button never reported a click of its own
 }
 
 // ---- selection ----
