@@ -25,6 +25,8 @@ public:
     static LOGFONTW DefaultLogFont();
 
 private:
+    void Release();
+
     HFONT handle_;  // may be null
     LOGFONTW logFont_;
 };

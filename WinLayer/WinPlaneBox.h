@@ -8,13 +8,10 @@
 #include <cstdint>
 
 #include "WinLayer/WinDrawing.h"
+#include "WinLayer/WinNotifyCodes.h"
 #include "WinLayer/WinView.h"
 
 namespace WinLayer {
-
-// Notification codes the box sends to its own window as WM_COMMAND (high word).
-constexpr int NotifyFocusLost = 0x1005;
-constexpr int NotifyScrolled = 0x100A;
 
 // Plane flags.
 constexpr uint16_t kPlaneFocused = 0x0001;
