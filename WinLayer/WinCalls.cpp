@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "WinLayer/WinView.h"
+#include "WinLayer/WinDialog.h"
 
 namespace WinLayer {
 
@@ -52,7 +52,7 @@ WndClass ClassRecord(HINSTANCE instance, HICON icon, HCURSOR cursor, const Char*
     WndClass record = {};
     record.cbSize = sizeof(record);
     record.style = CS_HREDRAW | CS_VREDRAW;
-    record.lpfnWndProc = procedure ? procedure : &WinView::WindowProcedure;
+    record.lpfnWndProc = procedure ? procedure : &WinDialog::WindowProcedure;
     record.hInstance = instance;
     record.hIcon = icon;
     record.hCursor = cursor;

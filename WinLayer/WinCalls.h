@@ -17,7 +17,8 @@ HWND CreateViewWindow(DWORD exStyle, const RawLayer::RawString& className, const
                       HINSTANCE instance, void* creationParameter);
 
 // Style CS_HREDRAW | CS_VREDRAW, background COLOR_BTNFACE + 1, a menu only when menuName is
-// not empty. procedure null: the framework's WinView::WindowProcedure.
+// not empty. procedure null: WinDialog::WindowProcedure, whose windows take their WinDialog as
+// creation parameter.
 ATOM RegisterViewClass(HINSTANCE instance, HICON icon, HCURSOR cursor, const RawLayer::RawString& menuName,
                        const RawLayer::RawString& className, HICON smallIcon, WNDPROC procedure = nullptr);
 

@@ -48,11 +48,6 @@ const SubclassCalls& Subclassing() {
     return calls;
 }
 
-LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return IsWindowUnicode(window) ? DefWindowProcW(window, message, wParam, lParam)
-                                   : DefWindowProcA(window, message, wParam, lParam);
-}
-
 int VerticalScrollWidth() {
     static const int width = GetSystemMetrics(SM_CXVSCROLL);
     return width;
@@ -280,29 +275,25 @@ void WinView::SetBlockingWindow(HWND window) {
     LeaveCriticalSection(&lock_);
 }
 
-LRESULT CALLBACK WinView::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* view = reinterpret_cast<WinView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!view && message == WM_NCCREATE) {
-        view = static_cast<WinView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        if (view) {
-            view->window_ = window;
-            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-        }
-    }
-    if (!view) return DefaultProcedure(window, message, wParam, lParam);
-    LRESULT result = view->Dispatch(message, wParam, lParam);
-    if (result == NotHandled) result = DefaultProcedure(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        view->window_ = nullptr;
-    }
-    return result;
+WinView* WinView::Root() {
+    WinView* view = this;
+    while (view->parent_) view = view->parent_;
+    return view;
+}
+
+bool WinView::RootBlocked() const {
+    const WinView* view = this;
+    while (view->parent_) view = view->parent_;
+    return view->BlockingWindow() != nullptr;
 }
 
 LRESULT CALLBACK WinView::SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR identifier, DWORD_PTR reference) {
     auto* view = reinterpret_cast<WinView*>(reference);
     if (!view) return -1;
+    // A blocked dialog's children post commands to themselves (a button's click, a double
+    // click, Escape); run now, they would act on the owner while its modal dialog is open.
+    if (message == WM_COMMAND && view->RootBlocked()) return 0;
     LRESULT result = view->Dispatch(message, wParam, lParam);
     if (result == NotHandled) result = Subclassing().defaultProc(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {

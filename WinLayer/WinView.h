@@ -166,9 +166,11 @@ public:
     HWND BlockingWindow() const;
     void SetBlockingWindow(HWND window);
 
-    // Window procedure for classes registered by the framework: attaches the view passed as
-    // creation parameter at WM_NCCREATE; messages before that go to the default procedure.
-    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The top of the parent chain: the dialog this view belongs to (itself for a dialog).
+    WinView* Root();
+    // True while a modal dialog is open over this view's root: input must not reach it.
+    bool RootBlocked() const;
+
     // Subclass procedure of views of kind kViewSubclassed; reference data is the view.
     static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                               UINT_PTR identifier, DWORD_PTR view);

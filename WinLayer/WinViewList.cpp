@@ -27,21 +27,22 @@ bool WinViewList::Remove(WinView* view) {
     return false;
 }
 
-WinView* WinViewList::FindByIdentifier(int32_t identifier) const {
+void WinViewList::Clear() {
     Guard guard(*this);
-    for (WinView& view : *this) {
-        if (view.Property().identifier == identifier) return &view;
-    }
-    return nullptr;
+    RemoveAll();
+}
+
+bool WinViewList::Contains(const WinView* view) const {
+    return FindIf([view](const WinView& entry) { return &entry == view; }) != nullptr;
+}
+
+WinView* WinViewList::FindByIdentifier(int32_t identifier) const {
+    return FindIf([identifier](const WinView& view) { return view.Property().identifier == identifier; });
 }
 
 WinView* WinViewList::FindByWindow(HWND window) const {
     if (!window) return nullptr;
-    Guard guard(*this);
-    for (WinView& view : *this) {
-        if (view.Window() == window) return &view;
-    }
-    return nullptr;
+    return FindIf([window](const WinView& view) { return view.Window() == window; });
 }
 
 }  // namespace WinLayer

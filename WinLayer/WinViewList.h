@@ -53,8 +53,21 @@ public:
     // Removes the view's entry; false when it is not in the list.
     bool Remove(WinView* view);
     using RawLayer::RawListBody::Remove;
+    // Removes every entry; the views stay alive.
+    void Clear();
+    bool Contains(const WinView* view) const;
     WinView* FindByIdentifier(int32_t identifier) const;
     WinView* FindByWindow(HWND window) const;
+    // The first view for which test answers true, or nullptr. test runs under the lock: it
+    // must not call into views' virtual operations nor change the list.
+    template <class Test>
+    WinView* FindIf(Test test) const {
+        Guard guard(*this);
+        for (WinView& view : *this) {
+            if (test(view)) return &view;
+        }
+        return nullptr;
+    }
     int32_t NextIdentifier() const { return nextIdentifier_; }
 
 private:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "WinLayer/WinCalls.h"
+#include "WinLayer/WinDialog.h"
 #include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinViewHook.h"
 #include "WinLayer/WinViewList.h"
@@ -276,6 +277,16 @@ public:
     WPARAM executed = 0;
 };
 
+// A dialog that records the messages of its window.
+class RecordingDialog : public WinDialog {
+public:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        received.push_back(message);
+        return WinDialog::HandleMessage(message, wParam, lParam);
+    }
+    std::vector<UINT> received;
+};
+
 }  // namespace
 
 TEST(WinViewWindowProcedure, AttachesAtCreationAndServesTheMenuHook) {
@@ -284,18 +295,18 @@ TEST(WinViewWindowProcedure, AttachesAtCreationAndServesTheMenuHook) {
         bool unicode;
     } cases[] = {{"KairodexTestFrame", false}, {"KairodexTestFr\xC3\xA4me", true}};
     for (const Case& c : cases) {
-        RawString className = RawString::FromUnits(c.className, -1, RawLayer::Utf8);
-        ASSERT_NE(RegisterViewClass(Environment().Instance(), nullptr, nullptr, RawString(), className, nullptr), 0);
-        RecordingView view;
+        RecordingDialog view;
+        view.Property().className = RawString::FromUnits(c.className, -1, RawLayer::Utf8);
         view.Property().style = WS_OVERLAPPEDWINDOW;
+        view.SetText(RawString::FromWide(L"Fen\u00EAtre"));
+        view.viewRect = {0, 0, 200, 100};
         MenuHook hook(view);
-        HWND window = CreateViewWindow(0, className, RawString::FromWide(L"Fen\u00EAtre"), WS_OVERLAPPEDWINDOW, 0, 0,
-                                       200, 100, nullptr, nullptr, Environment().Instance(), &view);
+        ASSERT_TRUE(view.Show());
+        HWND window = view.Window();
         ASSERT_NE(window, nullptr);
-        EXPECT_EQ(view.Window(), window);
         EXPECT_EQ(IsWindowUnicode(window) != FALSE, c.unicode);
         ASSERT_FALSE(view.received.empty());
-        EXPECT_EQ(view.received.front().message, static_cast<UINT>(WM_NCCREATE));  // earlier ones went by
+        EXPECT_EQ(view.received.front(), static_cast<UINT>(WM_NCCREATE));  // earlier ones went by
         wchar_t title[32] = {};
         GetWindowTextW(window, title, 32);
         EXPECT_STREQ(title, L"Fen\u00EAtre");
@@ -309,6 +320,7 @@ TEST(WinViewWindowProcedure, AttachesAtCreationAndServesTheMenuHook) {
 
         DestroyWindow(window);
         EXPECT_EQ(view.Window(), nullptr);
+        WinLayerTest::PumpMessages();  // takes the WM_QUIT that the destruction posted
     }
 }
 

@@ -1,0 +1,368 @@
+#include "WinLayer/WinDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "WinLayer/WinViewHook.h"
+#include "WinTestSupport.h"
+
+using RawLayer::RawString;
+using namespace WinLayer;
+using WinLayerTest::PumpMessages;
+
+namespace {
+
+constexpr UINT kTickMilliseconds = 20;
+constexpr int kIdleTicksAllowed = 250;  // after the last step: a loop that should have ended
+constexpr int kStuckExitCode = 99;
+constexpr int kPaintFlood = 50;
+
+// A child made by the framework: a subclassed BUTTON or a plain STATIC that records what the
+// dialog routes to it.
+class TestChild : public WinView {
+public:
+    TestChild(const char* className, int32_t kind, RECT rect) {
+        Property().className = className;
+        Property().kind = kind;
+        Property().style = WS_CHILD | WS_VISIBLE;
+        viewRect = rect;
+    }
+    static TestChild Button(int x) { return TestChild("BUTTON", kViewSubclassed, {x, 10, x + 40, 30}); }
+    static TestChild Label(int x) { return TestChild("STATIC", 0, {x, 40, x + 40, 60}); }
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        received.push_back(message);
+        auto answer = answers.find(message);
+        if (answer != answers.end()) return answer->second;
+        return WinView::HandleMessage(message, wParam, lParam);
+    }
+    bool PreTranslateMessage(UINT message, WPARAM, LPARAM, POINT) override { return message == swallowed; }
+    void OnDestroyed() override { ++destroyed; }
+    int Count(UINT message) const {
+        int count = 0;
+        for (UINT seen : received) count += seen == message;
+        return count;
+    }
+
+    std::map<UINT, LRESULT> answers;
+    std::vector<UINT> received;
+    UINT swallowed = 0;
+    int destroyed = 0;
+};
+
+struct Notice {
+    WinView* child;
+    int code;
+    bool operator==(const Notice& other) const { return child == other.child && code == other.code; }
+};
+
+// A dialog that records what reaches its operations.
+class TestDialog : public WinDialog {
+public:
+    explicit TestDialog(const char* className = "KairodexTestDialog") {
+        Property().className = className;
+        Property().style = WS_OVERLAPPEDWINDOW;
+        viewRect = {60, 60, 360, 260};
+    }
+    ~TestDialog() override {
+        if (Window()) DestroyWindow(Window());
+        PumpMessages();  // and the WM_QUIT of the destruction with them
+    }
+    void AddChild(WinView& child, bool create = true) {
+        Children().Add(&child);
+        if (create) toCreate.push_back(&child);
+    }
+
+    void OnCreateWindow() override {
+        for (WinView* child : toCreate) child->Create(this);
+    }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        received.push_back(message);
+        if (message == WM_PAINT && ++paints == kPaintFlood && onPaintFlood) onPaintFlood();
+        auto answer = answers.find(message);
+        if (answer != answers.end()) return answer->second;
+        return WinDialog::HandleMessage(message, wParam, lParam);
+    }
+    LRESULT OnCommand(int code) override {
+        commands.push_back(code);
+        return 0;
+    }
+    LRESULT OnChildNotify(WinView* child, int code) override {
+        notices.push_back({child, code});
+        if (onNotify) onNotify(child, code);
+        return WinDialog::OnChildNotify(child, code);
+    }
+    bool CanClose() override {
+        ++closeRequests;
+        return allowClose;
+    }
+    void OnSizeStateChanged(int previous, int current) override { sizeStates.push_back({previous, current}); }
+    void OnDestroyed() override { ++destroyed; }
+    bool AdjustTrackLimits(SIZE& shrink, SIZE& growth) override {
+        return adjustLimits ? adjustLimits(shrink, growth) : false;
+    }
+    int Count(UINT message) const {
+        int count = 0;
+        for (UINT seen : received) count += seen == message;
+        return count;
+    }
+
+    std::vector<WinView*> toCreate;
+    std::map<UINT, LRESULT> answers;
+    std::vector<UINT> received;
+    std::vector<int> commands;
+    std::vector<Notice> notices;
+    std::vector<std::pair<int, int>> sizeStates;
+    std::function<void(WinView*, int)> onNotify;
+    std::function<bool(SIZE&, SIZE&)> adjustLimits;
+    std::function<void()> onPaintFlood;
+    bool allowClose = true;
+    int closeRequests = 0;
+    int destroyed = 0;
+    int paints = 0;
+};
+
+// Runs test steps, one per tick of a thread timer, inside whichever message loop is running:
+// a step may open a modal dialog, and the next steps then run inside its loop.
+class Script {
+public:
+    explicit Script(std::vector<std::function<void()>> steps) : steps_(std::move(steps)) {
+        active_ = this;
+        timer_ = SetTimer(nullptr, 0, kTickMilliseconds, &Script::Tick);
+    }
+    ~Script() {
+        KillTimer(nullptr, timer_);
+        active_ = nullptr;
+    }
+    Script(const Script&) = delete;
+    Script& operator=(const Script&) = delete;
+    bool Finished() const { return next_ == steps_.size(); }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        Script* script = active_;
+        if (!script) return;
+        if (script->next_ < script->steps_.size()) {
+            script->steps_[script->next_++]();
+        } else if (++script->idleTicks_ > kIdleTicksAllowed) {
+            ADD_FAILURE() << "a message loop did not end";
+            PostQuitMessage(kStuckExitCode);
+        }
+    }
+
+    static inline Script* active_ = nullptr;
+    std::vector<std::function<void()>> steps_;
+    size_t next_ = 0;
+    int idleTicks_ = 0;
+    UINT_PTR timer_ = 0;
+};
+
+// Takes a pending WM_QUIT off the queue; true when there was one.
+bool TakeQuit() {
+    MSG message;
+    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+}
+
+void SetShift(bool down) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+WPARAM Command(const WinView& view, int code) {
+    return MAKEWPARAM(static_cast<WORD>(view.Property().identifier), static_cast<WORD>(code));
+}
+
+}  // namespace
+
+TEST(WinDialogLists, NumbersDialogsAndChildrenAndForgetsTheGone) {
+    TestDialog first, second;
+    TestChild button = TestChild::Button(10), label = TestChild::Label(10);
+    first.AddChild(button);
+    first.AddChild(label);
+    EXPECT_EQ(button.Property().identifier, kFirstChildIdentifier);
+    EXPECT_EQ(label.Property().identifier, kFirstChildIdentifier + 1);
+
+    ASSERT_TRUE(first.Show());
+    ASSERT_TRUE(second.Show());  // same class: registered once, used twice
+    EXPECT_GE(first.Property().identifier, kFirstDialogIdentifier);
+    EXPECT_EQ(second.Property().identifier, first.Property().identifier + 1);
+    EXPECT_EQ(GetClassLongPtrW(first.Window(), GCW_ATOM), GetClassLongPtrW(second.Window(), GCW_ATOM));
+    EXPECT_EQ(WinDialog::DialogList().FindByWindow(second.Window()), &second);
+    EXPECT_NE(button.Window(), nullptr);
+
+    DestroyWindow(first.Window());
+    EXPECT_EQ(first.Window(), nullptr);
+    EXPECT_FALSE(WinDialog::DialogList().Contains(&first));
+    EXPECT_EQ(first.destroyed, 1);
+    EXPECT_EQ(button.destroyed, 1);
+    EXPECT_EQ(label.destroyed, 1);
+    EXPECT_EQ(first.Children().Count(), 0);
+    EXPECT_TRUE(TakeQuit());
+}
+
+// A dialog object that dies before its window must not be reached by the window's messages.
+TEST(WinDialogLists, WindowOutlivingItsDialogGetsTheDefaultProcedure) {
+    auto* dialog = new TestDialog;
+    ASSERT_TRUE(dialog->Show());
+    HWND window = dialog->Window();
+    dialog->SetWindow(nullptr);  // the destructor leaves the window alone
+    delete dialog;
+    EXPECT_FALSE(WinDialog::DialogList().Contains(dialog));
+    EXPECT_EQ(SendMessageA(window, WM_DRAWITEM, 0, 0), 0);  // not the dialog's answer TRUE
+    EXPECT_TRUE(DestroyWindow(window));
+    EXPECT_FALSE(TakeQuit());
+}
+
+// A window that cannot be made leaves nothing to wait for: no list entry, no loop, no WM_QUIT.
+TEST(WinDialogLists, FailedCreationIsReportedAndNothingWaits) {
+    struct Case {
+        const char* what;
+        std::function<void(TestDialog&)> spoil;
+    } cases[] = {
+        {"creation refused", [](TestDialog& d) { d.answers[WM_CREATE] = -1; }},
+        {"no class name", [](TestDialog& d) { d.Property().className = ""; }},
+    };
+    for (const Case& c : cases) {
+        TestDialog owner, dialog;
+        ASSERT_TRUE(owner.Show());
+        c.spoil(dialog);
+        EXPECT_FALSE(dialog.Show()) << c.what;
+        EXPECT_EQ(dialog.Window(), nullptr) << c.what;
+        EXPECT_FALSE(WinDialog::DialogList().Contains(&dialog)) << c.what;
+        EXPECT_EQ(dialog.RunMessageLoop(), 0) << c.what;
+        EXPECT_EQ(dialog.RunModal(&owner), 0) << c.what;
+        EXPECT_EQ(owner.BlockingWindow(), nullptr) << c.what;
+        EXPECT_FALSE(TakeQuit()) << c.what;
+    }
+}
+
+TEST(WinDialogRouting, CommandsDrawingColoursAndDestructionReachTheChild) {
+    TestDialog dialog;
+    TestChild button = TestChild::Button(10), label = TestChild::Label(10);
+    dialog.AddChild(button);
+    dialog.AddChild(label);
+    ASSERT_TRUE(dialog.Show());
+    HWND window = dialog.Window();
+
+    PostMessageA(window, WM_COMMAND, Command(button, 0x1002), 0);  // from the dialog to the child
+    PostMessageA(button.Window(), WM_COMMAND, Command(button, 0x1003), 0);  // posted to the child itself
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(999, 7), 0);  // no such child: the dialog's own
+    PumpMessages();
+    EXPECT_EQ(dialog.notices, (std::vector<Notice>{{&button, 0x1002}, {&button, 0x1003}}));
+    EXPECT_EQ(dialog.commands, std::vector<int>{7});
+
+    EXPECT_EQ(SendMessageA(window, WM_DRAWITEM, button.Property().identifier, 0), TRUE);
+    EXPECT_EQ(SendMessageA(window, WM_MEASUREITEM, label.Property().identifier, 0), TRUE);
+    EXPECT_EQ(SendMessageA(window, WM_DRAWITEM, 999, 0), TRUE);
+    EXPECT_EQ(SendMessageA(window, WM_DRAWITEM, 0, 0), TRUE);  // a menu's: the dialog's
+    EXPECT_EQ(button.Count(WM_DRAWITEM), 1);
+    EXPECT_EQ(label.Count(WM_MEASUREITEM), 1);
+    EXPECT_EQ(dialog.Count(WM_DRAWITEM), 1);
+
+    // A brush handle comes back whole, also above 32 bits.
+    const LRESULT brush = static_cast<LRESULT>((static_cast<UINT_PTR>(0x1234) << (sizeof(UINT_PTR) * 4)) | 0x5678);
+    label.answers[WM_CTLCOLORSTATIC] = brush;
+    EXPECT_EQ(SendMessageA(window, WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(label.Window())), brush);
+    EXPECT_NE(SendMessageA(window, WM_CTLCOLORBTN, 0, reinterpret_cast<LPARAM>(button.Window())), brush);
+
+    DestroyWindow(button.Window());
+    EXPECT_EQ(button.destroyed, 1);
+    EXPECT_EQ(dialog.Children().Count(), 1);
+    EXPECT_FALSE(dialog.Children().Contains(&button));
+}
+
+// Escape in a child asks CanClose through WM_CLOSE; a pre-translating child sees its queued
+// messages before they are dispatched, and keeps those it takes.
+TEST(WinDialogRouting, EscapeClosesThroughCanCloseAndTheLoopEnds) {
+    TestDialog dialog;
+    TestChild button = TestChild::Button(10);
+    button.Property().flags |= kViewPreTranslate;
+    button.swallowed = WM_USER + 1;
+    dialog.AddChild(button);
+    dialog.allowClose = false;
+    ASSERT_TRUE(dialog.Show());
+    EXPECT_TRUE(dialog.flags & kDialogPreTranslate);
+
+    Script script({
+        [&] {
+            SendMessageA(button.Window(), WM_KEYDOWN, VK_ESCAPE, 0);
+            PostMessageA(button.Window(), WM_USER + 1, 0, 0);
+            PostMessageA(button.Window(), WM_USER + 2, 0, 0);
+        },
+        [&] {
+            EXPECT_EQ(dialog.closeRequests, 1);
+            EXPECT_NE(dialog.Window(), nullptr);
+            dialog.allowClose = true;
+            SendMessageA(button.Window(), WM_KEYDOWN, VK_ESCAPE, 0);
+        },
+    });
+    EXPECT_EQ(dialog.RunMessageLoop(), 0);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(dialog.closeRequests, 2);
+    EXPECT_EQ(dialog.notices, (std::vector<Notice>{{&button, NotifyCancel}, {&button, NotifyCancel}}));
+    EXPECT_EQ(button.Count(WM_USER + 1), 0);
+    EXPECT_EQ(button.Count(WM_USER + 2), 1);
+    EXPECT_EQ(dialog.Window(), nullptr);
+    EXPECT_EQ(dialog.destroyed, 1);
+}
+
+TEST(WinDialogTabs, TabWrapsAndSkipsDisabledWindowlessAndNotTabStops) {
+    TestDialog dialog;
+    TestChild first = TestChild::Button(10), disabled = TestChild::Button(60), label = TestChild::Label(10),
+              windowless = TestChild::Button(110), skipped = TestChild::Button(160), last = TestChild::Button(210);
+    disabled.Property().style |= WS_DISABLED;
+    skipped.Property().flags |= kViewNotATabStop;
+    dialog.AddChild(first);
+    dialog.AddChild(disabled);
+    dialog.AddChild(label);
+    dialog.AddChild(windowless, false);
+    dialog.AddChild(skipped);
+    dialog.AddChild(last);
+    ASSERT_TRUE(dialog.Show());
+    EXPECT_TRUE(label.Property().flags & kViewNotATabStop);  // not subclassed
+
+    struct Case {
+        TestChild* from;
+        bool shift;
+        TestChild* to;
+    } cases[] = {
+        {&first, false, &last}, {&last, false, &first}, {&first, true, &last}, {&last, true, &first},
+    };
+    for (const Case& c : cases) {
+        SetFocus(c.from->Window());
+        SetShift(c.shift);
+        SendMessageA(c.from->Window(), WM_KEYDOWN, VK_TAB, 0);
+        EXPECT_EQ(GetFocus(), c.to->Window()) << c.from->Property().identifier << " shift " << c.shift;
+    }
+    SetShift(false);
+
+    // From a child without a window the walk still starts at its place.
+    SetFocus(first.Window());
+    SendMessageA(dialog.Window(), TabNavigate, windowless.Property().identifier, 0);
+    EXPECT_EQ(GetFocus(), last.Window());
+    // A sender that is not a child moves nothing.
+    SendMessageA(dialog.Window(), TabNavigate, 4711, 0);
+    EXPECT_EQ(GetFocus(), last.Window());
+}
+
+TEST(WinDialogTabs, OnlyTabStopKeepsTheFocus) {
+    TestDialog dialog;
+    TestChild only = TestChild::Button(10), label = TestChild::Label(10);
+    dialog.AddChild(only);
+    dialog.AddChild(label);
+    ASSERT_TRUE(dialog.Show());
+    SetFocus(only.Window());
+    for (bool shift : {false, true}) {
+        SetShift(shift);
+        SendMessageA(only.Window(), WM_KEYDOWN, VK_TAB, 0);
+        EXPECT_EQ(GetFocus(), only.Window());
+    }
+    SetShift(false);
+}
