@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+// after windows.h, whose types it uses
 #include <shellapi.h>
 
 namespace WinLayer {

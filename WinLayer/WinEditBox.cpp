@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "RawLayer/RawClipboard.h"
-#include "RawLayer/RawLanguageTexts.h"
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinDropHandle.h"
 #include "WinLayer/WinGdiObjects.h"
@@ -29,50 +28,9 @@ constexpr int32_t kAutoScrollStep = 2;
 // Edit flags that change the display text.
 constexpr uint16_t kDisplayFlags = kEditMultiLine | kEditPassword | kEditTabMovesFocus;
 
-bool IsKeyHeld(int key) { return (GetKeyState(key) & 0x8000) != 0; }
-
-POINT PointOf(LPARAM lParam) {
-    return {static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-}
+POINT PointOf(LPARAM lParam) { return {static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))}; }
 
 RawString Units(const wchar_t* units) { return RawString::FromWide(units); }
-
-const RawString& LineBreak() {
-    static const RawString kLineBreak = RawString::FromWide(L"\r\n", 2);
-    return kLineBreak;
-}
-
-// The edit bar's texts, by tag, with their defaults.
-const RawLayer::RawLocaleRecord* EditBarTexts() {
-    static const RawLayer::RawLocaleRecord kTexts[] = {
-        {"Cancel", "Cancel edit."},
-        {"Undo", "Undo text."},
-        {"Copy", "Copy to clipboard."},
-        {"Paste", "Paste from clipboard."},
-        {"Delete", "Delete text."},
-        {"Select", "Select all text."},
-        {"InsertTab", "Insert tab code."},
-        {"IME", "Open IME."},
-        {"Register", "Register selection."},
-        {"", ""},
-    };
-    return kTexts;
-}
-
-// A popup menu destroyed at the end of its scope.
-class OwnedMenu {
-public:
-    explicit OwnedMenu(HMENU menu) : menu_(menu) {}
-    ~OwnedMenu() {
-        if (menu_) DestroyMenu(menu_);
-    }
-    OwnedMenu(const OwnedMenu&) = delete;
-    OwnedMenu& operator=(const OwnedMenu&) = delete;
-    HMENU Get() const { return menu_; }
-
-private:
-    HMENU menu_;
-};
 
 // The height of "A" in font on the screen: the height of one line.
 int32_t MeasureLineHeight(const WinFont& font) {
@@ -94,7 +52,7 @@ int32_t ScrolledToShow(int32_t position, int32_t first, int32_t past, int32_t vi
 
 }  // namespace
 
-WinEditBox::WinEditBox() : draw_(*this, *this), ime_(*this) {
+WinEditBox::WinEditBox() : draw_(*this, *this), keys_(*this), ime_(*this) {
     Property().flags |= kViewPreTranslate;  // typed characters are taken from the loop
     planeFlags |= kPlaneKeepMargins;
     Property().style &= ~static_cast<DWORD>(WS_VSCROLL);
@@ -127,7 +85,7 @@ LRESULT WinEditBox::HandleBoxMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return NotHandled;
         case WM_KEYDOWN:
             // Space is no key of the box's, but the button under it would take it for a click.
-            return (OnKeyDown(wParam) || wParam == VK_SPACE) ? 0 : NotHandled;
+            return (keys_.OnKeyDown(wParam) || wParam == VK_SPACE) ? 0 : NotHandled;
         case WM_KEYUP:
             return wParam == VK_SPACE ? 0 : NotHandled;
         case WM_CHAR:
@@ -282,169 +240,6 @@ LRESULT WinEditBox::OnDropFiles(HDROP drop) {
     ReplaceRange(0, text.Length(), joined);
     PostNotice(NotifyDropped);
     return 0;
-}
-
-// ---- keys ----
-
-bool WinEditBox::OnKeyDown(WPARAM key) {
-    const bool control = IsKeyHeld(VK_CONTROL);
-    const bool shift = IsKeyHeld(VK_SHIFT);
-    EnsureLayout();
-    const bool vertical = key == VK_UP || key == VK_DOWN || (control && (key == 'I' || key == 'K'));
-    if (!vertical) rememberedX = -1;
-    if (control && key >= 'A' && key <= 'Z') return OnControlLetter(key);
-    return OnEditingKey(key, control, shift) || OnMovingKey(key, control, shift);
-}
-
-bool WinEditBox::OnEditingKey(WPARAM key, bool control, bool shift) {
-    switch (key) {
-        case VK_BACK:
-            Backspace();
-            return true;
-        case VK_TAB:
-            if (control || shift || (editFlags & kEditTabMovesFocus)) return false;
-            if (!IsReadOnly()) TypeText(Units(L"\t"));
-            return true;
-        case VK_RETURN:
-            Enter(control);
-            return true;
-        case VK_ESCAPE:
-            SendNotice(NotifyCancel);
-            return true;
-        case VK_DELETE:
-            DeleteForward();
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool WinEditBox::OnMovingKey(WPARAM key, bool control, bool shift) {
-    switch (key) {
-        case VK_LEFT:
-            control ? MoveHome(shift) : MoveLeft(shift);
-            return true;
-        case VK_RIGHT:
-            control ? (void)MoveCaret(text.Length(), shift) : MoveRight(shift);
-            return true;
-        case VK_HOME:
-            MoveHome(shift);
-            return true;
-        case VK_END:
-            MoveCaret(text.Length(), shift);
-            return true;
-        case VK_UP:
-        case VK_DOWN:
-            UpOrDown(key == VK_DOWN, shift);
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool WinEditBox::OnControlLetter(WPARAM key) {
-    const bool shift = IsKeyHeld(VK_SHIFT);
-    switch (key) {
-        case 'A':
-            SelectAll();
-            return true;
-        case 'C':
-            Copy();
-            return true;
-        case 'H':
-            Backspace();
-            return true;
-        case 'I':
-        case 'K':
-            if (IsMultiLine()) MoveVertically(key == 'K' ? 1 : -1, false);
-            return true;
-        case 'J':
-            MoveLeft(shift);
-            return true;
-        case 'L':
-            MoveRight(shift);
-            return true;
-        case 'M':
-            Enter(false);
-            return true;
-        case 'Q':
-            return true;
-        case 'V':
-            Paste();
-            return true;
-        case 'X':
-            Cut();
-            return true;
-        case 'Z':
-            Undo();
-            return true;
-        default:
-            return false;
-    }
-}
-
-// Nothing to remove (the caret at the start) leaves the text, the undo record and the
-// listeners alone.
-void WinEditBox::Backspace() {
-    if (IsReadOnly()) return;
-    const int32_t first = HasSelection() ? SelectionStart() : PreviousPosition(text, caret);
-    const int32_t end = HasSelection() ? SelectionEnd() : caret;
-    if (first >= end) return;
-    RecordUndo(first, end, 0);
-    DeleteRange(first, end);
-}
-
-void WinEditBox::DeleteForward() {
-    if (IsReadOnly()) return;
-    const int32_t first = HasSelection() ? SelectionStart() : caret;
-    const int32_t end = HasSelection() ? SelectionEnd() : NextPosition(text, caret);
-    if (first >= end) return;
-    RecordUndo(first, end, 0);
-    DeleteRange(first, end);
-}
-
-// A line break goes in as CR LF in one step, so that undo never leaves half of it.
-void WinEditBox::Enter(bool control) {
-    if (control || !IsMultiLine()) {
-        SendNotice(NotifyEnter);
-        return;
-    }
-    if (!IsReadOnly()) TypeText(LineBreak());
-}
-
-void WinEditBox::MoveLeft(bool shift) {
-    if (!shift && HasSelection()) {
-        MoveCaret(SelectionStart(), false);
-    } else if (caret > 0) {
-        MoveCaret(PreviousPosition(text, caret), shift);
-    }
-}
-
-void WinEditBox::MoveRight(bool shift) {
-    if (!shift && HasSelection()) {
-        MoveCaret(SelectionEnd(), false);
-    } else if (caret < text.Length()) {
-        MoveCaret(NextPosition(text, caret), shift);
-    }
-}
-
-void WinEditBox::MoveHome(bool shift) { MoveCaret(0, shift); }
-
-void WinEditBox::MoveVertically(int32_t lines, bool extend) {
-    const int32_t target = draw_.LineOf(caret) + lines;
-    if (target < 0 || target >= draw_.LineCount()) return;
-    if (rememberedX == -1) rememberedX = draw_.XOf(caret);
-    MoveCaret(draw_.IndexAtX(target, rememberedX), extend);
-}
-
-void WinEditBox::UpOrDown(bool down, bool shift) {
-    if (IsMultiLine()) {
-        MoveVertically(down ? 1 : -1, shift);
-    } else if (editFlags & kEditUpDownMode) {
-        if (down) SendNotice(NotifyDownKey);
-    } else if (Parent() && Parent()->Window()) {
-        SendMessageA(Parent()->Window(), TabNavigate, static_cast<WPARAM>(Property().identifier), down ? 0 : 1);
-    }
 }
 
 // ---- editing ----
@@ -661,41 +456,12 @@ void WinEditBox::PostNotice(int code) {
 }
 
 HMENU WinEditBox::BuildEditBar() const {
-    HMENU menu = CreatePopupMenu();
-    if (!menu) return nullptr;
-    RawLayer::RawTextMap texts("EditBar", EditBarTexts());
-    auto add = [&](int id, const char* tag, bool enabled) {
-        const UINT flags = MF_BYPOSITION | MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED);
-        InsertMenuText(menu, static_cast<UINT>(-1), flags, static_cast<UINT_PTR>(id), texts.Text(tag));
-    };
-    auto separate = [&] { InsertMenuText(menu, static_cast<UINT>(-1), MF_BYPOSITION | MF_SEPARATOR, 0, ""); };
-    if (editFlags & kEditMenuCancel) {
-        add(kEditBarCancel, "Cancel", true);
-        separate();
-    }
-    add(kEditBarUndo, "Undo", !IsReadOnly() && CanUndo());
-    separate();
-    add(kEditBarCopy, "Copy", true);
-    add(kEditBarPaste, "Paste", true);
-    add(kEditBarDelete, "Delete", true);
-    add(kEditBarSelectAll, "Select", true);
-    add(kEditBarInsertTab, "InsertTab", true);
-    separate();
-    const bool ime = ime_.HasContext();
-    add(kEditBarIme, "IME", ime);
-    add(kEditBarRegister, "Register", ime);
-    return menu;
+    return WinLayer::BuildEditBar({(editFlags & kEditMenuCancel) != 0, !IsReadOnly() && CanUndo(), ime_.HasContext()});
 }
 
 void WinEditBox::ShowContextMenu(POINT client) {
-    if (!Window()) return;
-    OwnedMenu menu(BuildEditBar());
-    if (!menu.Get()) return;
-    POINT screen = client;
-    ClientToScreen(Window(), &screen);
-    const int chosen =
-        TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Window(), nullptr);
-    if (chosen > 0) PostMessageW(Window(), FrameworkMessage, static_cast<WPARAM>(chosen), 0);
+    const int chosen = TrackEditBar(Window(), client, BuildEditBar());
+    if (chosen > 0 && Window()) PostMessageW(Window(), FrameworkMessage, static_cast<WPARAM>(chosen), 0);
 }
 
 LRESULT WinEditBox::OnFrameworkMessage(WPARAM command, LPARAM) {

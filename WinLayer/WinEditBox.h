@@ -9,9 +9,11 @@
 #include <cstdint>
 
 #include "RawLayer/RawString.h"
+#include "WinLayer/WinEditBar.h"
 #include "WinLayer/WinEditBoxBasic.h"
 #include "WinLayer/WinEditBoxDraw.h"
 #include "WinLayer/WinEditBoxIme.h"
+#include "WinLayer/WinEditBoxKeys.h"
 #include "WinLayer/WinPlaneBox.h"
 
 namespace WinLayer {
@@ -26,19 +28,6 @@ constexpr int NotifyDropped = 0x1007;  // P: after file names were dropped
 // The caret blinks by this timer, which inverts it.
 constexpr UINT_PTR kCaretTimer = 600;
 constexpr UINT kCaretBlinkMilliseconds = 600;
-
-// Commands of the "EditBar" context menu, posted to the box as FrameworkMessage (wParam).
-enum WinEditBarCommand : int {
-    kEditBarCancel = 1,
-    kEditBarUndo = 2,
-    kEditBarCopy = 3,
-    kEditBarPaste = 4,
-    kEditBarDelete = 5,
-    kEditBarSelectAll = 6,
-    kEditBarInsertTab = 7,
-    kEditBarIme = 8,
-    kEditBarRegister = 9,
-};
 
 class WinEditBox : public WinPlaneBox, public WinEditBoxBasic {
 public:
@@ -109,25 +98,14 @@ private:
     LRESULT OnButtonUp(POINT point);
     LRESULT OnDoubleClick();
     LRESULT OnDropFiles(HDROP drop);
-    bool OnKeyDown(WPARAM key);
-    bool OnEditingKey(WPARAM key, bool control, bool shift);
-    bool OnMovingKey(WPARAM key, bool control, bool shift);
-    bool OnControlLetter(WPARAM key);
-    void Backspace();
-    void DeleteForward();
-    void Enter(bool control);
-    void MoveLeft(bool shift);
-    void MoveRight(bool shift);
-    void MoveHome(bool shift);
-    void MoveVertically(int32_t lines, bool extend);
-    void UpOrDown(bool down, bool shift);
     void AutoScroll(POINT point);
     void ReplaceText(const RawLayer::RawString& text);
 
     WinEditBoxDraw draw_;
+    WinEditBoxKeys keys_;
     WinEditBoxUndo undo_;
     WinEditBoxIme ime_;
-    uint32_t ownRevision_ = UINT32_MAX;  // text revision made by the box's own last edit
+    uint32_t ownRevision_ = UINT32_MAX;   // text revision made by the box's own last edit
     uint16_t displayFlags_ = UINT16_MAX;  // display-changing edit flags the display text was made with
     char pendingLeadByte_ = 0;            // first byte of a double-byte character typed in an ANSI window
 };

@@ -15,16 +15,16 @@
 namespace WinLayer {
 
 // Edit flags.
-constexpr uint16_t kEditMultiLine = 0x001;       // CR and LF break lines; Enter inserts CR LF
-constexpr uint16_t kEditReadOnly = 0x002;        // no editing command changes the text; no IME
-constexpr uint16_t kEditPassword = 0x004;        // shown as "*" per unit; no IME
-constexpr uint16_t kEditTabMovesFocus = 0x008;   // Tab is not typed; tabs show as marks
-constexpr uint16_t kEditMenuCancel = 0x010;      // the context menu starts with "Cancel"
-constexpr uint16_t kEditMarked = 0x020;          // red frame
+constexpr uint16_t kEditMultiLine = 0x001;      // CR and LF break lines; Enter inserts CR LF
+constexpr uint16_t kEditReadOnly = 0x002;       // no editing command changes the text; no IME
+constexpr uint16_t kEditPassword = 0x004;       // shown as "*" per unit; no IME
+constexpr uint16_t kEditTabMovesFocus = 0x008;  // Tab is not typed; tabs show as marks
+constexpr uint16_t kEditMenuCancel = 0x010;     // the context menu starts with "Cancel"
+constexpr uint16_t kEditMarked = 0x020;         // red frame
 constexpr uint16_t kEditCaretHidden = 0x040;
-constexpr uint16_t kEditImeAssociated = 0x100;   // the box's input context is associated with its window
+constexpr uint16_t kEditImeAssociated = 0x100;  // the box's input context is associated with its window
 constexpr uint16_t kEditImeOpen = 0x200;
-constexpr uint16_t kEditUpDownMode = 0x400;      // single-line: Up does nothing, Down notifies
+constexpr uint16_t kEditUpDownMode = 0x400;  // single-line: Up does nothing, Down notifies
 constexpr uint16_t kEditMouseSelecting = 0x800;
 
 // Character classes for word selection.
@@ -73,10 +73,10 @@ struct WinEditBoxBasic {
     int32_t spanEnd = 0;
     uint8_t spanAttributes[kCompositionRoom] = {};  // per unit of the span
     RawLayer::RawString lastComposition{RawLayer::Wide, 0};
-    int32_t caret = 0;   // the moving end of the selection
-    int32_t anchor = 0;  // the fixed end
-    int32_t rememberedX = -1;  // pixels from the line start for Up and Down; -1 none
-    int32_t tabStop = 4;       // characters
+    int32_t caret = 0;                  // the moving end of the selection
+    int32_t anchor = 0;                 // the fixed end
+    int32_t rememberedX = -1;           // pixels from the line start for Up and Down; -1 none
+    int32_t tabStop = 4;                // characters
     COLORREF textColour = CLR_INVALID;  // CLR_INVALID: the window text colour, grey when disabled
     COLORREF background = WindowColour();
     int32_t lineHeight = 0;  // measured

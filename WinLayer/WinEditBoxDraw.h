@@ -86,7 +86,7 @@ private:
     bool Focused() const { return (view_.planeFlags & kPlaneFocused) != 0; }
 
     int32_t tabWidth_ = 0;
-    std::vector<int32_t> widths_;      // per unit of the display text
+    std::vector<int32_t> widths_;     // per unit of the display text
     std::vector<WinEditLine> lines_;  // never empty after Layout
 };
 

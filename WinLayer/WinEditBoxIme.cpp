@@ -245,7 +245,8 @@ void WinEditBoxIme::OpenWithSelection() {
     if (!context_ || box_.IsReadOnly()) return;
     box_.SyncText();
     ImmSetOpenStatus(context_, TRUE);
-    const RawString selected = RawString::FromRange(box_.text, box_.SelectionStart(), box_.SelectionEnd(), RawLayer::Wide);
+    const RawString selected =
+        RawString::FromRange(box_.text, box_.SelectionStart(), box_.SelectionEnd(), RawLayer::Wide);
     const wchar_t* units = selected.IsEmpty() ? L"" : selected.WideUnits();
     ImmSetCompositionStringW(context_, SCS_SETSTR, const_cast<wchar_t*>(units),
                              static_cast<DWORD>(selected.Length() * sizeof(wchar_t)), nullptr, 0);

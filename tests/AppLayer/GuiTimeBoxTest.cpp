@@ -1,11 +1,10 @@
-#include "AppLayer/GuiTimeBox.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "AppLayer/FileTimeTestSupport.h"
+#include "AppLayer/GuiTimeBox.h"
 #include "RawLayer/RawTimeText.h"
 #include "SystemTimeMaker.h"
 #include "WinLayer/WinControlHost.h"

@@ -1,5 +1,3 @@
-#include "WinLayer/WinEditBox.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,6 +8,7 @@
 #include "WinControlHost.h"
 #include "WinEditTestSupport.h"
 #include "WinLayer/WinDialog.h"
+#include "WinLayer/WinEditBox.h"
 #include "WinLayer/WinGdiObjects.h"
 #include "WinPixelSupport.h"
 
@@ -442,10 +441,15 @@ TEST(WinEditBoxModes, SingleLineShowsControlUnitsAsMarksAndEnterNotifies) {
     edit.Press('V', kControl);
     EXPECT_EQ(edit.Text(), L"a\r\nb\tc");
     edit.box.SyncText();
-    EXPECT_EQ(WideOf(edit.box.displayText), L"a\x25a0\x25a0" L"b\tc");  // a tab is shown expanded
+    EXPECT_EQ(WideOf(edit.box.displayText),
+              L"a\x25a0\x25a0"
+              L"b\tc");  // a tab is shown expanded
     edit.box.editFlags |= kEditTabMovesFocus;
     edit.box.SyncText();
-    EXPECT_EQ(WideOf(edit.box.displayText), L"a\x25a0\x25a0" L"b\x25a0" L"c");
+    EXPECT_EQ(WideOf(edit.box.displayText),
+              L"a\x25a0\x25a0"
+              L"b\x25a0"
+              L"c");
     edit.Press(VK_RETURN);
     EXPECT_EQ(edit.Text(), L"a\r\nb\tc");
     EXPECT_EQ(edit.Count(NotifyEnter), 1);
@@ -756,7 +760,7 @@ TEST(WinEditBoxPixels, SelectionCaretAndFrames) {
     edit.box.editFlags &= ~kEditMarked;
     edit.PrintInto(canvas);
     EXPECT_EQ(canvas.Pixel(kMargin + 1, kMargin), edit.box.background);  // no selection without focus
-    EXPECT_EQ(canvas.Pixel(0, 12), edit.box.background);                   // no frame
+    EXPECT_EQ(canvas.Pixel(0, 12), edit.box.background);                 // no frame
 }
 
 TEST(WinEditBoxPixels, DisabledTextIsGreyAndPicture) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+// after windows.h, whose types it uses
 #include <shlobj.h>
 
 #include <cstring>
