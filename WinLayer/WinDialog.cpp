@@ -196,6 +196,12 @@ bool WinDialog::PreTranslated(const MSG& message) {
 }
 
 int WinDialog::RunMessageLoop() {
+    const int code = RunLoop();
+    SetWindow(nullptr);
+    return code;
+}
+
+int WinDialog::RunLoop() {
     if (!Window()) return 0;
     MSG message = {};
     BOOL got;
@@ -206,7 +212,6 @@ int WinDialog::RunMessageLoop() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    SetWindow(nullptr);
     return got < 0 ? -1 : static_cast<int>(message.wParam);
 }
 
@@ -217,7 +222,11 @@ int32_t WinDialog::RunModal(WinView* owner) {
     result = 0;
     if (!Show()) return 0;
     if (root) root->SetBlockingWindow(Window());
-    RunMessageLoop();
+    RunLoop();
+    // The loop took a WM_QUIT that was not this dialog's (its owner was destroyed, or the
+    // program is quitting): the dialog goes too, and its own WM_QUIT ends the loop outside.
+    if (Window()) DestroyWindow(Window());
+    SetWindow(nullptr);
     if (root) ReturnFromModal(*root, *owner);
     return result;
 }

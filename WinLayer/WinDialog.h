@@ -54,7 +54,8 @@ public:
     int RunMessageLoop();
     // Shows the dialog over the root of owner, blocks that root until the dialog's window is
     // gone and returns result. 0 at once when the root is already blocked or the window could
-    // not be made.
+    // not be made. A WM_QUIT that is not the dialog's own ends its loop too; the dialog is then
+    // destroyed, and its own WM_QUIT passed on to the loop outside.
     int32_t RunModal(WinView* owner);
     // Turns the view rectangle, taken as the wanted client area, into the window rectangle.
     void ClientToWindowRect();
@@ -95,6 +96,7 @@ private:
     bool RegisterClassOnce() const;
     void UpdatePreTranslateFlag();
     bool PreTranslated(const MSG& message);
+    int RunLoop();
 
     WinViewList children_{kFirstChildIdentifier};
     bool creating_ = false;  // inside Show's window creation

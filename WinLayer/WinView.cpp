@@ -173,9 +173,6 @@ WinView::~WinView() {
         if (property_.kind == kViewSubclassed && Subclassing().remove) {
             Subclassing().remove(window_, &WinView::SubclassProcedure, static_cast<UINT_PTR>(property_.identifier));
         }
-        if (GetWindowLongPtrW(window_, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
-            SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        }
     }
     DeleteCriticalSection(&lock_);
 }

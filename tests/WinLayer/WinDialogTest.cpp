@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,12 +16,16 @@ using RawLayer::RawString;
 using namespace WinLayer;
 using WinLayerTest::PumpMessages;
 
+// Comparisons for the platform's records, found by argument lookup in the global namespace.
+bool operator==(const SIZE& a, const SIZE& b) { return a.cx == b.cx && a.cy == b.cy; }
+bool operator==(const POINT& a, const SIZE& b) { return a.x == b.cx && a.y == b.cy; }
+bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+
 namespace {
 
 constexpr UINT kTickMilliseconds = 20;
 constexpr int kIdleTicksAllowed = 250;  // after the last step: a loop that should have ended
 constexpr int kStuckExitCode = 99;
-constexpr int kPaintFlood = 50;
 
 // A child made by the framework: a subclassed BUTTON or a plain STATIC that records what the
 // dialog routes to it.
@@ -59,6 +64,10 @@ struct Notice {
     WinView* child;
     int code;
     bool operator==(const Notice& other) const { return child == other.child && code == other.code; }
+    friend void PrintTo(const Notice& notice, std::ostream* out) {
+        *out << "{child " << (notice.child ? notice.child->Property().identifier : 0) << ", code 0x" << std::hex
+             << notice.code << std::dec << "}";
+    }
 };
 
 // A dialog that records what reaches its operations.
@@ -83,7 +92,6 @@ public:
     }
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         received.push_back(message);
-        if (message == WM_PAINT && ++paints == kPaintFlood && onPaintFlood) onPaintFlood();
         auto answer = answers.find(message);
         if (answer != answers.end()) return answer->second;
         return WinDialog::HandleMessage(message, wParam, lParam);
@@ -120,11 +128,9 @@ public:
     std::vector<std::pair<int, int>> sizeStates;
     std::function<void(WinView*, int)> onNotify;
     std::function<bool(SIZE&, SIZE&)> adjustLimits;
-    std::function<void()> onPaintFlood;
     bool allowClose = true;
     int closeRequests = 0;
     int destroyed = 0;
-    int paints = 0;
 };
 
 // Runs test steps, one per tick of a thread timer, inside whichever message loop is running:
@@ -162,6 +168,24 @@ private:
     UINT_PTR timer_ = 0;
 };
 
+// Dispatches at most limit queued messages and counts the WM_PAINT messages of window among
+// them. A paint request that is never validated comes back every time and uses up the limit.
+int PumpCountingPaints(HWND window, int limit) {
+    int paints = 0;
+    MSG message;
+    for (int i = 0; i < limit && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that runs this
+            break;
+        }
+        if (message.message == WM_TIMER) continue;  // the script's next step must wait for this one
+        paints += message.message == WM_PAINT && message.hwnd == window;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return paints;
+}
+
 // Takes a pending WM_QUIT off the queue; true when there was one.
 bool TakeQuit() {
     MSG message;
@@ -177,6 +201,30 @@ void SetShift(bool down) {
 
 WPARAM Command(const WinView& view, int code) {
     return MAKEWPARAM(static_cast<WORD>(view.Property().identifier), static_cast<WORD>(code));
+}
+
+SIZE WindowSize(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+SIZE ClientSize(HWND window) {
+    RECT rect;
+    GetClientRect(window, &rect);
+    return {rect.right, rect.bottom};
+}
+
+MINMAXINFO AskLimits(HWND window) {
+    MINMAXINFO limits = {};
+    SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    return limits;
+}
+
+RECT WindowRect(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    return rect;
 }
 
 }  // namespace
@@ -365,4 +413,226 @@ TEST(WinDialogTabs, OnlyTabStopKeepsTheFocus) {
         EXPECT_EQ(GetFocus(), only.Window());
     }
     SetShift(false);
+}
+
+TEST(WinDialogSizing, TrackingStopsAtTheContentAndAtTheWorkArea) {
+    TestDialog dialog;
+    dialog.viewRect = {50, 50, 350, 250};
+    dialog.ClientToWindowRect();
+    dialog.contentRect = {0, 0, 120, 80};
+    ASSERT_TRUE(dialog.Show());
+    HWND window = dialog.Window();
+    EXPECT_EQ(ClientSize(window), (SIZE{300, 200}));
+    RECT frame = {};
+    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    const SIZE frameSize = {frame.right - frame.left, frame.bottom - frame.top};
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const SIZE workSize = {work.right - work.left, work.bottom - work.top};
+
+    MINMAXINFO limits = AskLimits(window);
+    EXPECT_EQ(limits.ptMinTrackSize, (SIZE{frameSize.cx + 120, frameSize.cy + 80}));
+    EXPECT_EQ(limits.ptMaxTrackSize, workSize);
+
+    // The system applies the limits to every change of size.
+    SetWindowPos(window, nullptr, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(ClientSize(window), (SIZE{120, 80}));
+    SetWindowPos(window, nullptr, 0, 0, 5000, 5000, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(WindowSize(window), workSize);
+    EXPECT_EQ(dialog.clientRect, (RECT{0, 0, ClientSize(window).cx, ClientSize(window).cy}));
+
+    // The dialog may narrow both allowances.
+    SetWindowPos(window, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+    dialog.adjustLimits = [](SIZE& shrink, SIZE& growth) {
+        shrink = {10, 0};
+        growth = {0, 20};
+        return true;
+    };
+    limits = AskLimits(window);
+    EXPECT_EQ(limits.ptMinTrackSize, (SIZE{390, 300}));
+    EXPECT_EQ(limits.ptMaxTrackSize, (SIZE{400, 320}));
+
+    // Without content the client area may shrink to nothing: the frame is the minimum.
+    dialog.adjustLimits = nullptr;
+    dialog.contentRect = {};
+    EXPECT_EQ(AskLimits(window).ptMinTrackSize, frameSize);
+}
+
+TEST(WinDialogSizing, SizeStatesInOrderAndTheNormalRectangle) {
+    TestDialog dialog;
+    ASSERT_TRUE(dialog.Show());
+    HWND window = dialog.Window();
+    using States = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(dialog.sizeStates, (States{{kSizeStateNone, 0}, {kSizeStateFirstSized, 0}}));
+    EXPECT_EQ(dialog.normalRect, WindowRect(window));
+
+    SetWindowPos(window, nullptr, 80, 90, 320, 240, SWP_NOZORDER);
+    const RECT moved = WindowRect(window);
+    EXPECT_EQ(dialog.normalRect, moved);
+    EXPECT_EQ(dialog.viewRect, moved);
+
+    ShowWindow(window, SW_MINIMIZE);
+    EXPECT_TRUE(IsIconic(window));
+    AskLimits(window);
+    EXPECT_EQ(dialog.normalRect, moved);
+    ShowWindow(window, SW_RESTORE);
+    ShowWindow(window, SW_MAXIMIZE);
+    EXPECT_TRUE(IsZoomed(window));
+    AskLimits(window);
+    EXPECT_EQ(dialog.normalRect, moved);
+    DestroyWindow(window);
+    EXPECT_EQ(dialog.sizeStates, (States{{kSizeStateNone, 0}, {kSizeStateFirstSized, 0}, {0, 1}, {1, 0}, {0, 2},
+                                         {2, kSizeStateDestroyed}}));
+    EXPECT_TRUE(TakeQuit());
+}
+
+// A cancelled shutdown leaves the dialog as it was; only an ending session tears it down.
+TEST(WinDialogSession, EndSessionTearsDownOnlyWhenTheSessionEnds) {
+    TestDialog dialog;
+    TestChild button = TestChild::Button(10);
+    dialog.AddChild(button);
+    ASSERT_TRUE(dialog.Show());
+    HWND window = dialog.Window();
+    SendMessageA(window, WM_ENDSESSION, FALSE, 0);
+    EXPECT_FALSE(TakeQuit());
+    EXPECT_EQ(dialog.destroyed, 0);
+    EXPECT_EQ(button.destroyed, 0);
+    EXPECT_TRUE(WinDialog::DialogList().Contains(&dialog));
+    EXPECT_EQ(dialog.Children().Count(), 1);
+
+    SendMessageA(window, WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(TakeQuit());
+    EXPECT_EQ(dialog.destroyed, 1);
+    EXPECT_EQ(button.destroyed, 1);
+    EXPECT_FALSE(WinDialog::DialogList().Contains(&dialog));
+    EXPECT_EQ(dialog.sizeStates.back(), (std::pair<int, int>{0, kSizeStateDestroyed}));
+    DestroyWindow(window);  // no second teardown
+    EXPECT_EQ(dialog.destroyed, 1);
+    EXPECT_FALSE(TakeQuit());
+}
+
+namespace {
+
+// An owner whose "open" button opens a modal dialog, as a main dialog does.
+struct ModalScene {
+    TestDialog owner{"KairodexTestOwner"};
+    TestChild open = TestChild::Button(10);
+    TestDialog modal{"KairodexTestModal"};
+    int opened = 0;
+    int32_t returned = -1;
+    HWND focusAfter = nullptr;
+
+    ModalScene() {
+        owner.AddChild(open);
+        modal.viewRect = {140, 140, 340, 260};
+        owner.onNotify = [this](WinView* child, int code) {
+            if (child != &open || code != 0) return;
+            ++opened;
+            returned = modal.RunModal(&open);
+            focusAfter = GetFocus();
+        };
+    }
+    void ClickOpen() { PostMessageA(open.Window(), WM_COMMAND, Command(open, 0), 0); }
+};
+
+}  // namespace
+
+// While the modal dialog runs, the owner takes no input and runs no command, yet paints, and
+// answers session and front requests without leaving the modal loop.
+TEST(WinDialogModal, OwnerIsBlockedUntilTheModalDialogReturnsItsResult) {
+    ModalScene scene;
+    TestDialog& owner = scene.owner;
+    TestDialog& modal = scene.modal;
+    TestDialog second;
+    ASSERT_TRUE(owner.Show());
+    Script script({
+        [&] { scene.ClickOpen(); },
+        [&] {
+            ASSERT_NE(modal.Window(), nullptr);
+            EXPECT_EQ(owner.BlockingWindow(), modal.Window());
+            HWND ownerWindow = owner.Window();
+            EXPECT_EQ(SendMessageA(ownerWindow, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(ownerWindow),
+                                   MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+                      MA_NOACTIVATEANDEAT);
+            scene.ClickOpen();  // what a button's double click posts to itself
+            PostMessageA(ownerWindow, WM_COMMAND, Command(scene.open, 0), 0);
+            PostMessageA(ownerWindow, WM_COMMAND, MAKEWPARAM(999, 5), 0);
+            PostMessageA(scene.open.Window(), WM_KEYDOWN, VK_ESCAPE, 0);
+            EXPECT_EQ(second.RunModal(&scene.open), 0);  // over a blocked root: at once
+            EXPECT_EQ(second.Window(), nullptr);
+            PostMessageA(ownerWindow, BringToFront, 0, 0);
+            SendMessageA(ownerWindow, WM_ENDSESSION, FALSE, 0);
+            SendMessageA(modal.Window(), WM_ENDSESSION, FALSE, 0);
+        },
+        [&] {
+            EXPECT_EQ(scene.opened, 1);
+            EXPECT_TRUE(owner.commands.empty());
+            EXPECT_EQ(owner.notices, (std::vector<Notice>{{&scene.open, 0}}));
+            EXPECT_EQ(owner.closeRequests, 0);
+            EXPECT_EQ(GetForegroundWindow(), modal.Window());  // BringToFront went on to the blocker
+            EXPECT_EQ(owner.destroyed + modal.destroyed, 0);
+            EXPECT_FALSE(TakeQuit());
+            // Raising the owner raises its blocker instead.
+            SetWindowPos(owner.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            EXPECT_EQ(GetForegroundWindow(), modal.Window());
+            // Painted once and validated: the request does not come back.
+            InvalidateRect(owner.Window(), nullptr, TRUE);
+            const int paints = PumpCountingPaints(owner.Window(), 200);
+            EXPECT_GE(paints, 1);
+            EXPECT_LE(paints, 3);
+            EXPECT_FALSE(GetUpdateRect(owner.Window(), nullptr, FALSE));
+            modal.result = 42;
+            PostMessageA(modal.Window(), WM_CLOSE, 0, 0);
+        },
+        [&] {  // back in the owner's loop: the modal loop's WM_QUIT ended only that loop
+            EXPECT_EQ(scene.returned, 42);
+            EXPECT_EQ(scene.focusAfter, scene.open.Window());
+            EXPECT_EQ(owner.BlockingWindow(), nullptr);
+            EXPECT_EQ(modal.Window(), nullptr);
+            EXPECT_EQ(modal.destroyed, 1);
+            SendMessageA(owner.Window(), WM_ENDSESSION, FALSE, 0);
+            PostMessageA(scene.open.Window(), WM_COMMAND, Command(scene.open, 0x1002), 0);
+        },
+        [&] {
+            EXPECT_EQ(owner.notices.back(), (Notice{&scene.open, 0x1002}));
+            PostMessageA(owner.Window(), WM_CLOSE, 0, 0);
+        },
+    });
+    EXPECT_EQ(owner.RunMessageLoop(), 0);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(owner.destroyed, 1);
+}
+
+// The owner destroyed under its modal dialog takes the dialog and both loops with it.
+TEST(WinDialogModal, OwnerDestroyedDuringTheModalEndsBothLoops) {
+    ModalScene scene;
+    ASSERT_TRUE(scene.owner.Show());
+    Script script({
+        [&] { scene.ClickOpen(); },
+        [&] { DestroyWindow(scene.owner.Window()); },
+    });
+    EXPECT_EQ(scene.owner.RunMessageLoop(), 0);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(scene.owner.destroyed, 1);
+    EXPECT_EQ(scene.modal.destroyed, 1);
+    EXPECT_EQ(scene.modal.Window(), nullptr);
+    EXPECT_EQ(scene.returned, 0);
+}
+
+TEST(WinDialogFront, BringToFrontRestoresAMinimisedDialogAndKeepsAMaximisedOne) {
+    TestDialog dialog, other("KairodexTestOther");
+    ASSERT_TRUE(dialog.Show());
+    ASSERT_TRUE(other.Show());
+    HWND window = dialog.Window();
+    ShowWindow(window, SW_MAXIMIZE);
+    SetForegroundWindow(other.Window());
+    SendMessageA(window, BringToFront, 0, 0);
+    EXPECT_TRUE(IsZoomed(window));
+    EXPECT_EQ(GetForegroundWindow(), window);
+
+    ShowWindow(window, SW_MINIMIZE);
+    SetForegroundWindow(other.Window());
+    SendMessageA(window, BringToFront, 0, 0);
+    EXPECT_FALSE(IsIconic(window));
+    EXPECT_EQ(GetForegroundWindow(), window);
 }
