@@ -264,6 +264,22 @@ TEST(WinEditBoxLayout, MultiLineWrapsAtTheContentWidthAndNeverMakesEmptyLines) {
     }
     EXPECT_EQ(expected, static_cast<int32_t>(text.size()));
 
+    // A line table far past its first hundred records: every line reachable by keys and mouse.
+    std::wstring lines;
+    for (int i = 0; i < 150; ++i) lines += L"line\r\n";
+    EditWindow tall(lines, kEditMultiLine, {220, 10, 320, 100});
+    tall.box.EnsureLayout();
+    ASSERT_EQ(tall.box.Drawing().LineCount(), 151);
+    tall.Press(VK_END);
+    tall.Press(VK_UP);
+    EXPECT_EQ(tall.box.caret, 149 * 6);
+    EXPECT_GT(tall.box.scrollY, 0);
+    tall.Press(VK_DOWN);
+    tall.Press(VK_DOWN);
+    EXPECT_EQ(tall.box.caret, 150 * 6);
+    tall.Click({20, 85});
+    EXPECT_EQ(tall.box.caret, static_cast<int32_t>(lines.size()));
+
     // No width at all: one unit a line, and the box still paints.
     EditWindow narrow(L"abc", kEditMultiLine, {300, 10, 300, 100});
     PixelCanvas canvas(40, 90);
@@ -518,26 +534,38 @@ TEST(WinEditBoxMends, FittingBeforeTheWindowExistsMeasuresTheLineHeight) {
 TEST(WinEditBoxMends, OutsideTextChangeKeepsEveryPositionInsideTheText) {
     EditWindow edit(L"");
     SetFocus(edit.Window());
-    edit.Type(L"2024/09/07 12");
-    edit.Press(VK_END);
-    edit.box.spanStart = 11;
-    edit.box.spanEnd = 13;
-    edit.box.SetText("2024/09/07");  // as the dialog shows a value
-    edit.box.UpdateWindowText();
-    SendMessageW(edit.Window(), WM_TIMER, kCaretTimer, 0);
-    SetWindowPos(edit.Window(), nullptr, 0, 0, 150, 30, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(edit.box.caret, 10);
-    EXPECT_EQ(edit.box.spanEnd, 10);
-    edit.Press('Z', kControl);  // the record was of the old text: nothing to undo
-    EXPECT_EQ(edit.Text(), L"2024/09/07");
-    edit.Press(VK_DELETE);
-    edit.Press(VK_RIGHT, kShift);
-    EXPECT_EQ(edit.Text(), L"2024/09/07");
-    edit.Press(VK_BACK);
-    EXPECT_EQ(edit.Text(), L"2024/09/0");
-    edit.Press('Z', kControl);
-    EXPECT_EQ(edit.Text(), L"2024/09/07");
-    PixelCanvas canvas(150, 30);
+    ASSERT_TRUE(PutClipboard(L"Q"));
+    // Each editing key, then undo, on a text shortened from outside while the caret, the anchor
+    // and the composition span were past its end.
+    struct Step {
+        UINT key;
+        int held;
+        const wchar_t* edited;  // after the key
+    } steps[] = {
+        {VK_BACK, 0, L"2024/09/0"},      {VK_DELETE, 0, L"2024/09/07"},  {VK_TAB, 0, L"2024/09/07\t"},
+        {VK_RETURN, 0, L"2024/09/07"},   {'H', kControl, L"2024/09/0"},  {'X', kControl, L"2024/09/07"},
+        {'V', kControl, L"2024/09/07Q"}, {VK_LEFT, kShift, L"2024/09/07"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.key);
+        edit.Type(L"2024/09/07 12");
+        edit.Press(VK_END);
+        edit.box.spanStart = 11;
+        edit.box.spanEnd = 13;
+        edit.box.SetText("2024/09/07");  // as the dialog shows a value
+        edit.box.UpdateWindowText();
+        SendMessageW(edit.Window(), WM_TIMER, kCaretTimer, 0);
+        SetWindowPos(edit.Window(), nullptr, 0, 0, 150 + step.key % 7, 24, SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_EQ(edit.box.caret, 10);
+        EXPECT_EQ(edit.box.anchor, 10);
+        EXPECT_EQ(edit.box.spanEnd, 10);
+        edit.Press(step.key, step.held);
+        EXPECT_EQ(edit.Text(), step.edited);
+        edit.Press('Z', kControl);  // the box's own edit comes back; an older record is gone
+        EXPECT_EQ(edit.Text(), L"2024/09/07");
+        edit.Press('A', kControl);
+    }
+    PixelCanvas canvas(150, 24);
     edit.PrintInto(canvas);
 }
 
