@@ -76,9 +76,7 @@ LRESULT WinEditBox::HandleBoxMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_SIZE:
             return OnSize(wParam, lParam);
         case WM_SETFOCUS:
-            SyncText();
-            anchor = 0;
-            caret = text.Length();
+            SelectAll();
             return NotHandled;
         case WM_DRAWITEM:
             SyncText();  // so that the plane measures a new text before it draws
