@@ -120,7 +120,8 @@ void GuiSelectDialog::SetUp(WinView* owner, uint16_t selectMode, const SYSTEMTIM
 // Centred on the owner, shifted inside the primary work area, then exactly as tall as the owner.
 void GuiSelectDialog::PlaceOver(const RECT& owner) {
     RECT& w = viewRect;
-    OffsetRect(&w, owner.left + (Width(owner) - Width(w)) / 2 - w.left, owner.top + (Height(owner) - Height(w)) / 2 - w.top);
+    OffsetRect(&w, owner.left + (Width(owner) - Width(w)) / 2 - w.left,
+               owner.top + (Height(owner) - Height(w)) / 2 - w.top);
     RECT work = {};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     // Also when the whole window lies beyond an edge (an owner mostly off the screen): a modal
@@ -160,7 +161,8 @@ void GuiSelectDialog::BuildListsRow(WinViewResize& lists) {
     }
     for (WinLayer::WinStaticBox* separator : {&firstSeparator, &secondSeparator}) {
         separator->SetText(mode & kSelectDate ? "/" : ":");
-        separator->alignment = static_cast<uint16_t>((separator->alignment & ~kSeparatorAlignClear) | kSeparatorAlignSet);
+        separator->alignment =
+            static_cast<uint16_t>((separator->alignment & ~kSeparatorAlignClear) | kSeparatorAlignSet);
     }
     LONG x = 0;
     const std::array<WinView*, 5> row = {&firstList, &firstSeparator, &secondList, &secondSeparator, &thirdList};

@@ -21,26 +21,28 @@ public:
     GuiSelectDialog();
     ~GuiSelectDialog() override;
 
-    // Sets up for mode (kSelectDate or kSelectTime) with value, runs modally over owner and
-    // returns 1 after Finish, with the mode's three fields of value replaced by the numbers
-    // chosen; 0 after Cancel, Escape or close, value untouched.
-    int32_t Run(WinLayer::WinView* owner, uint16_t mode, SYSTEMTIME& value);
+    // Sets up for selectMode (kSelectDate or kSelectTime) with chosen, runs modally over owner
+    // and returns 1 after Finish, with the mode's three fields of chosen replaced by the numbers
+    // picked (the rest untouched); 0 after Cancel, Escape or close, chosen untouched. The main
+    // dialog then merges chosen with MergeSelection.
+    int32_t Run(WinLayer::WinView* owner, uint16_t selectMode, SYSTEMTIME& chosen);
     // The set-up before RunModal: texts, layout, size and place centred on the owner's window
     // (or the work area without one), inside the primary work area and as tall as the owner.
-    void SetUp(WinLayer::WinView* owner, uint16_t mode, const SYSTEMTIME& value);
+    void SetUp(WinLayer::WinView* owner, uint16_t selectMode, const SYSTEMTIME& handedIn);
 
     void OnCreated() override;
     LRESULT OnChildNotify(WinLayer::WinView* child, int code) override;
     bool AdjustTrackLimits(SIZE& shrink, SIZE& growth) override;
     void LayoutChildren() override;
     void OnCreateWindow() override;
-    // Anchors both groups to followed (the client rectangle, which must outlive the dialog); each keeps its size at this moment.
+    // Anchors both groups to followed (the client rectangle, which must outlive the dialog); each keeps its size at
+    // this moment.
     virtual void SetGroupAnchors(const RECT& followed);
     // Texts, control settings and the layout against the groups; gives the client size.
     virtual void BuildControls(RECT& client, WinLayer::WinViewResize& lists, WinLayer::WinViewResize& buttons);
 
     uint16_t mode = 0;
-    SYSTEMTIME value = {};  // handed in; after Finish, the mode's three fields are the chosen ones
+    SYSTEMTIME value = {};           // handed in; after Finish, the mode's three fields are the chosen ones
     WinLayer::WinViewResize groupA;  // the lists row
     WinLayer::WinViewResize groupB;  // the buttons row
     GuiSelectBox firstList;

@@ -145,13 +145,11 @@ void KeepPicture(GuiSelectDialog& select, const char* name) {
     GetClientRect(select.Window(), &client);
     WinLayerTest::PixelCanvas canvas(client.right, client.bottom);
     canvas.Fill(GetSysColor(COLOR_BTNFACE));
-    for (WinLayer::WinView* child : {static_cast<WinLayer::WinView*>(&select.firstList),
-                                     static_cast<WinLayer::WinView*>(&select.firstSeparator),
-                                     static_cast<WinLayer::WinView*>(&select.secondList),
-                                     static_cast<WinLayer::WinView*>(&select.secondSeparator),
-                                     static_cast<WinLayer::WinView*>(&select.thirdList),
-                                     static_cast<WinLayer::WinView*>(&select.finishButton),
-                                     static_cast<WinLayer::WinView*>(&select.cancelButton)}) {
+    for (WinLayer::WinView* child :
+         {static_cast<WinLayer::WinView*>(&select.firstList), static_cast<WinLayer::WinView*>(&select.firstSeparator),
+          static_cast<WinLayer::WinView*>(&select.secondList), static_cast<WinLayer::WinView*>(&select.secondSeparator),
+          static_cast<WinLayer::WinView*>(&select.thirdList), static_cast<WinLayer::WinView*>(&select.finishButton),
+          static_cast<WinLayer::WinView*>(&select.cancelButton)}) {
         const RECT& r = child->viewRect;
         WinLayerTest::PixelCanvas own(r.right - r.left, r.bottom - r.top);
         own.Fill(GetSysColor(COLOR_BTNFACE));  // the frame and scroll bar are not drawn here
@@ -209,6 +207,7 @@ TEST(GuiSelectDialog, DateFinishCopiesTheChosenDateOnlyAndTheMergeKeepsToTheMont
     EXPECT_TRUE(SameTime(target.brokenDown, Calendar(2024 - 1, 2, 28, 13, 14, 15, 678)));
 }
 
+// Reached and finished with the keyboard alone.
 TEST(GuiSelectDialog, TimeFinishCopiesHourMinuteSecondOnly) {
     Scene scene;
     GuiSelectDialog& select = scene.select;
@@ -227,7 +226,11 @@ TEST(GuiSelectDialog, TimeFinishCopiesHourMinuteSecondOnly) {
         [&] {
             ExpectCursorCentred(select.secondList, 59, "minute at the end");
             ExpectCursorCentred(select.thirdList, 0, "second at the top");
-            Click(select.finishButton.Window());
+            Key(select.thirdList, VK_TAB);  // the keyboard's way to the finish button
+        },
+        [&] {
+            EXPECT_EQ(GetFocus(), select.finishButton.Window());
+            PostMessageA(select.finishButton.Window(), WM_KEYDOWN, VK_SPACE, 0);
         },
     });
     EXPECT_EQ(select.Run(&scene.owner, kSelectTime, value), 1);
