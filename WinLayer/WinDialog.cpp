@@ -199,10 +199,12 @@ int WinDialog::RunMessageLoop() {
     if (!Window()) return 0;
     MSG message = {};
     BOOL got;
-    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+    // The wide calls: the narrow ones would pass every typed character through the ANSI code
+    // page, and one outside it would reach the windows as "?".
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         if (PreTranslated(message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     SetWindow(nullptr);
     return got < 0 ? -1 : static_cast<int>(message.wParam);
