@@ -1,10 +1,9 @@
 #include "WinLayer/WinCalls.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <climits>
 
+#include "RawLayer/RawDroppedFiles.h"
 #include "WinLayer/WinDialog.h"
 
 namespace WinLayer {
@@ -15,8 +14,6 @@ using RawLayer::StringEncoding;
 namespace {
 
 constexpr int kTabLength = 4;
-// DragQueryFile answers the number of names for this index instead of a name's length.
-constexpr UINT kDropCountIndex = 0xFFFFFFFF;
 
 bool UsesNarrowCall(RawLayer::NativeForm form) { return form == RawLayer::Narrow || form == RawLayer::EmptyText; }
 
@@ -61,22 +58,6 @@ WndClass ClassRecord(HINSTANCE instance, HICON icon, HCURSOR cursor, const Char*
     record.lpszClassName = className;
     record.hIconSm = smallIcon;
     return record;
-}
-
-RawString DroppedNarrowName(HDROP drop, UINT index, StringEncoding encoding) {
-    UINT length = DragQueryFileA(drop, index, nullptr, 0);
-    if (length == 0) return RawString(encoding, 0);
-    std::vector<char> buffer(length + 1);
-    UINT copied = DragQueryFileA(drop, index, buffer.data(), length + 1);
-    return RawString::FromUnits(buffer.data(), static_cast<int32_t>(std::min(copied, length)), encoding);
-}
-
-RawString DroppedWideName(HDROP drop, UINT index) {
-    UINT length = DragQueryFileW(drop, index, nullptr, 0);
-    if (length == 0) return RawString(RawLayer::Wide, 0);
-    std::vector<wchar_t> buffer(length + 1);
-    UINT copied = DragQueryFileW(drop, index, buffer.data(), length + 1);
-    return RawString::FromWide(buffer.data(), static_cast<int32_t>(std::min(copied, length)));
 }
 
 WinTextExtent NarrowExtent(HDC dc, const char* bytes, int32_t count) {
@@ -195,13 +176,10 @@ bool InsertMenuText(HMENU menu, UINT position, UINT flags, UINT_PTR identifier, 
     return InsertMenuW(menu, position, flags, identifier, wide.Get()) != FALSE;
 }
 
-UINT DroppedFileCount(HDROP drop) { return DragQueryFileW(drop, kDropCountIndex, nullptr, 0); }
+UINT DroppedFileCount(HDROP drop) { return RawLayer::DroppedFileCount(drop); }
 
 RawString DroppedFileName(HDROP drop, UINT index, StringEncoding encoding) {
-    if (index == kDropCountIndex) return RawString(encoding, 0);
-    if (encoding == RawLayer::Ansi || encoding == RawLayer::ShiftJis) return DroppedNarrowName(drop, index, encoding);
-    RawString name = DroppedWideName(drop, index);
-    return encoding == RawLayer::Wide ? name : RawString(name, encoding);
+    return RawLayer::DroppedFileName(drop, index, encoding);
 }
 
 WinTextExtent TextExtentWithFit(HDC dc, const RawString& text, int32_t first, int32_t end) {

@@ -26,7 +26,8 @@ bool SetViewWindowText(HWND window, const RawLayer::RawString& text);
 
 bool InsertMenuText(HMENU menu, UINT position, UINT flags, UINT_PTR identifier, const RawLayer::RawString& text);
 
-// Number of names in a drop.
+// Number of names in a drop. Both drop calls pass on to RawLayer/RawDroppedFiles.h, which also
+// owns and finishes drop handles.
 UINT DroppedFileCount(HDROP drop);
 // The whole name at index in the requested encoding; empty when there is none.
 RawLayer::RawString DroppedFileName(HDROP drop, UINT index, RawLayer::StringEncoding encoding);

@@ -1,12 +1,11 @@
 #include "WinLayer/WinCalls.h"
 
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "RawLayer/ShellDrop.h"
 #include "WinLayer/WinEnvironment.h"
 #include "WinTestSupport.h"
 
@@ -21,24 +20,6 @@ const char kMixedUtf8[] = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80" "b";
 const wchar_t kMixedWide[] = L"a\u00E9\u20AC\U0001F600b";
 
 RawString Utf8(const char* bytes) { return RawString::FromUnits(bytes, -1, RawLayer::Utf8); }
-
-// A drop as the shell hands it over: DROPFILES, then the wide names, each terminated, and
-// one more terminator.
-HDROP MakeDrop(const std::vector<std::wstring>& names) {
-    size_t units = 1;
-    for (const std::wstring& name : names) units += name.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    auto* text = reinterpret_cast<wchar_t*>(header + 1);
-    for (const std::wstring& name : names) {
-        std::memcpy(text, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
-        text += name.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
 
 class DefaultFontDC {
 public:
@@ -130,7 +111,7 @@ TEST(WinCallsText, MeasureOfAnEmptyRangeIsOneLineHighAndNoWidth) {
 TEST(WinCallsDrop, LongNamesComeBackWhole) {
     const std::wstring longName = L"C:\\" + std::wstring(300, L'n') + L".txt";
     const std::wstring accented = L"C:\\d\\\u00E9t\u00E9.txt";
-    HDROP drop = MakeDrop({longName, accented});
+    HDROP drop = ShellDrop::MakeDrop({longName, accented});
     EXPECT_EQ(DroppedFileCount(drop), 2u);
 
     RawString wide = DroppedFileName(drop, 0, RawLayer::Wide);
