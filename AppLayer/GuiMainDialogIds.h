@@ -3,11 +3,14 @@
 // WM_COMMAND; the dialog itself receives the restart and font notifications with identifier 0.
 #pragma once
 
+#include "RawLayer/RawList.h"
+#include "RawLayer/RawString.h"
+
 namespace AppLayer {
 
-// Notifications of the time boxes.
-constexpr int kNotifyTimeFocusLost = 4101;
-constexpr int kNotifyTimeDropped = 4103;
+// The text table of the main dialog: name and (tag, default text) pairs ending with an empty tag.
+const RawLayer::RawString& MainDialogTableName();
+const RawLayer::RawLocaleRecord* MainDialogTable();
 
 constexpr int kCommandClose = 4352;
 constexpr int kCommandRestart = 4353;     // posted by the language choice of the window menu

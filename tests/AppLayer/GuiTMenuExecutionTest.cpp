@@ -19,6 +19,7 @@
 
 using namespace AppLayer;
 using AppLayerTest::BoxAnswerer;
+using AppLayerTest::LanguageFileScope;
 using AppLayerTest::Raw;
 using AppLayerTest::Text;
 using RawLayer::RawProfile;
@@ -97,24 +98,6 @@ std::string PatternOf(const TempFolder& folder) {
     pattern.push_back('"');
     return pattern;
 }
-
-// Restores the language store to "no language file" after a test gave it one.
-struct LanguageFileScope {
-    explicit LanguageFileScope(const std::wstring& path) {
-        RawLayer::RawLanguageTexts& texts = RawLayer::LanguageTexts();
-        texts.SetFilePath(Raw(path));
-        texts.LoadLanguageMap();
-        texts.SetLanguageName(RawString());
-        texts.SelectSection(RawString());
-    }
-    ~LanguageFileScope() {
-        RawLayer::RawLanguageTexts& texts = RawLayer::LanguageTexts();
-        texts.SetFilePath(RawString());
-        texts.LoadLanguageMap();
-        texts.SetLanguageName(RawString());
-        texts.SelectSection(RawString());
-    }
-};
 
 }  // namespace
 

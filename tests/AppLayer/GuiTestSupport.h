@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "RawLayer/RawLanguageTexts.h"
 #include "RawLayer/RawString.h"
 
 namespace AppLayerTest {
@@ -63,5 +67,44 @@ private:
     UINT_PTR timer_ = 0;
     std::vector<HWND> answered_;
 };
+
+// Gives the language store a language file and a chosen section for one test, and puts it back
+// to "no language file" afterwards.
+struct LanguageFileScope {
+    explicit LanguageFileScope(const std::wstring& path, const char* language = "") {
+        RawLayer::RawLanguageTexts& texts = RawLayer::LanguageTexts();
+        texts.SetFilePath(Raw(path));
+        texts.LoadLanguageMap();
+        texts.SetLanguageName(language);
+        texts.SelectSection(language);
+    }
+    ~LanguageFileScope() {
+        RawLayer::RawLanguageTexts& texts = RawLayer::LanguageTexts();
+        texts.SetFilePath(RawLayer::RawString());
+        texts.LoadLanguageMap();
+        texts.SetLanguageName(RawLayer::RawString());
+        texts.SelectSection(RawLayer::RawString());
+    }
+    LanguageFileScope(const LanguageFileScope&) = delete;
+    LanguageFileScope& operator=(const LanguageFileScope&) = delete;
+};
+
+// A drop as the shell hands it over: DROPFILES and the wide names, each ended by a zero and the
+// list by one more, in movable global memory. The receiver finishes (frees) it.
+inline HDROP MakeDrop(const std::vector<std::wstring>& names) {
+    size_t units = 1;
+    for (const std::wstring& name : names) units += name.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(wchar_t));
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    auto* next = reinterpret_cast<wchar_t*>(files + 1);
+    for (const std::wstring& name : names) {
+        name.copy(next, name.size());
+        next += name.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
 
 }  // namespace AppLayerTest
