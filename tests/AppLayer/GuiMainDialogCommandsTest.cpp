@@ -83,7 +83,7 @@ TEST(GuiMainDialogCommands, RowCheckBoxesEnableTheirRowsAndKeepTheValue) {
         EXPECT_FALSE(Enabled(*control)) << control->Property().identifier;
     }
     EXPECT_TRUE(Enabled(c.date.use));
-    EXPECT_EQ(SendMessageA(c.date.use.Window(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(c.date.use.checked, 0);
     fixture.Click(c.date.use);
     fixture.Click(c.time.use);
     EXPECT_EQ(fixture.settings.flags & kPartMask, kPartMask);
