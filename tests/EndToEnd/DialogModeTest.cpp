@@ -125,6 +125,20 @@ TEST(DialogMode, OptionsWithoutTargetsPresetTheDialogAndChangeNothing) {
     EXPECT_EQ(GetTimes(box.Path(L"file.txt")).lastWrite, before.lastWrite);
 }
 
+TEST(DialogMode, ASourceWhoseTimeCannotBeReadIsNamedAndTheClockStays) {
+    Sandbox box;
+    RunningProgram program(box, L"-s missing.txt -D 2024/09/07");
+    HWND window = Filled(program.MainWindow());
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(program.WaitForExit(2000));  // closes the box meanwhile
+    ASSERT_EQ(program.boxes.size(), 1u);
+    EXPECT_NE(program.boxes[0].find(L"missing.txt"), std::wstring::npos);
+    EXPECT_EQ(ItemText(window, kDateBox), L"2024/09/07");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 0u);
+}
+
 TEST(DialogMode, ChoosingALanguageRestartsWithTheSameArguments) {
     Sandbox box;
     box.WriteFile(L"LanguageFile.ini", "[LangMap]\r\nEnglish=0x0409\r\nDeutsch=0x0407\r\n[English]\r\n[Deutsch]\r\n"
