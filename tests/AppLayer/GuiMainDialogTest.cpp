@@ -48,7 +48,7 @@ void ShowAndPaint(HWND window) {
 }  // namespace
 
 TEST(GuiMainDialogLayout, TwentySixControlsInTableOrderWithDefaultTextsAndPlaces) {
-    MainDialogFixture fixture;
+    MainDialogFixture fixture(kPartMask | ShowUtc | SetLastWrite);  // shown in UTC in every zone
     ASSERT_TRUE(fixture.Start());
     GuiMainControls& c = fixture.Controls();
 
