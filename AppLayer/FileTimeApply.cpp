@@ -48,6 +48,13 @@ bool NextEntry(RawFindFile& folder, bool* readToEnd) {
     return false;
 }
 
+// 1 after noting the name of a failure, 0 for a success.
+uint32_t Failure(bool changed, const RawString& path, FailedFiles* failed) {
+    if (changed) return 0;
+    if (failed) failed->Note(path);
+    return 1;
+}
+
 }  // namespace
 
 FileTimeCalls& FileTimeEntries() {
@@ -55,23 +62,23 @@ FileTimeCalls& FileTimeEntries() {
     return entries;
 }
 
-uint32_t ApplyToAll(const FileTimeSettings& settings, const RawStringList& paths) {
+uint32_t ApplyToAll(const FileTimeSettings& settings, const RawStringList& paths, FailedFiles* failed) {
     uint32_t failures = 0;
     for (const RawString& path : paths) {
-        failures += ApplyToPath(settings, RawString(path));
+        failures += ApplyToPath(settings, RawString(path), failed);
     }
     return failures;
 }
 
-uint32_t ApplyToPath(const FileTimeSettings& settings, const RawString& path) {
+uint32_t ApplyToPath(const FileTimeSettings& settings, const RawString& path, FailedFiles* failed) {
     const DWORD attributes = RawLayer::FileAttributes(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return ApplyToFolder(settings, path);
+        return ApplyToFolder(settings, path, failed);
     }
-    return ApplyToFile(settings, path) ? 0 : 1;
+    return Failure(ApplyToFile(settings, path), path, failed);
 }
 
-uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder) {
+uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder, FailedFiles* failed) {
     // Depth first through a stack of open enumerators rather than recursion, so the deepest
     // tree the file system holds cannot exhaust the thread's stack. Paths below a folder can
     // pass MAX_PATH, which only the wide calls accept: the entries inherit the wide form.
@@ -82,13 +89,13 @@ uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder
         RawFindFile& current = *open.back();
         bool readToEnd = true;
         if (!NextEntry(current, &readToEnd)) {
-            failures += readToEnd ? 0 : 1;
+            failures += Failure(readToEnd, current.Directory(), failed);
             open.pop_back();
             continue;
         }
         const DWORD attributes = current.Attributes();
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            failures += ApplyToFile(settings, current.FullPath()) ? 0 : 1;
+            failures += Failure(ApplyToFile(settings, current.FullPath()), current.FullPath(), failed);
         } else if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             // Folder links are not entered: they may lead back up the tree or off it.
             open.push_back(std::make_unique<RawFindFile>(current.FullPath()));

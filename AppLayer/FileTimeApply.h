@@ -13,14 +13,29 @@
 
 namespace AppLayer {
 
+// The names of the first files that could not be changed, for telling the user; the rest are
+// only counted by the apply calls.
+struct FailedFiles {
+    explicit FailedFiles(int32_t kept) : keep(kept) {}
+    void Note(const RawLayer::RawString& path) {
+        if (names.Count() < keep) names.Add(path);
+    }
+
+    int32_t keep;                   // names kept at most
+    RawLayer::RawStringList names;  // in the order the failures happened
+};
+
 // Each returns the number of files whose times could not be changed: a target that is missing
 // or cannot be opened for writing, times that could not be read or written, a folder that
-// could not be read. Nothing is shown to the user.
-uint32_t ApplyToAll(const FileTimeSettings& settings, const RawLayer::RawStringList& paths);
-uint32_t ApplyToPath(const FileTimeSettings& settings, const RawLayer::RawString& path);
+// could not be read. Nothing is shown to the user; failed (may be null) keeps the first names.
+uint32_t ApplyToAll(const FileTimeSettings& settings, const RawLayer::RawStringList& paths,
+                    FailedFiles* failed = nullptr);
+uint32_t ApplyToPath(const FileTimeSettings& settings, const RawLayer::RawString& path,
+                     FailedFiles* failed = nullptr);
 // Every file below folder at any depth; folders' own times never change and folder links
 // (reparse points) below it are not entered.
-uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawLayer::RawString& folder);
+uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawLayer::RawString& folder,
+                       FailedFiles* failed = nullptr);
 // True when the file's times were written.
 bool ApplyToFile(const FileTimeSettings& settings, const RawLayer::RawString& path);
 

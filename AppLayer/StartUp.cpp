@@ -2,6 +2,7 @@
 
 #include "AppLayer/FileTimeApply.h"
 #include "AppLayer/FileTimeJob.h"
+#include "AppLayer/GuiMainDialog.h"
 #include "AppLayer/GuiProfile.h"
 #include "RawLayer/RawCommandLine.h"
 #include "RawLayer/RawFile.h"
@@ -121,10 +122,7 @@ int ProgramEntry(HINSTANCE instance) {
     StartResult start = StartUp(instance, parameters);
     if (start == StartResult::Stop) return kExitStopped;
     FileTimeJob& job = Job();
-    if (job.targets.Count() == 0) {
-        // The dialog mode is not built yet: without targets the program ends here.
-        return kExitDone;
-    }
+    if (job.targets.Count() == 0) return RunDialogMode(job, start == StartResult::SourceUnreadable);
     if (start == StartResult::SourceUnreadable) return kExitFilesFailed;
     return ApplyToAll(job.settings, job.targets) == 0 ? kExitDone : kExitFilesFailed;
 }

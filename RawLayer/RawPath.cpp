@@ -175,4 +175,24 @@ RawString ResolvePath(const RawString& path, const RawString& base) {
     return joined;
 }
 
+RawString LongPathForm(const RawString& path) {
+    RawString wide(path, Wide);
+    const int32_t length = wide.Length();
+    if (length < MAX_PATH) return wide;
+    const wchar_t* units = wide.WideUnits();
+    auto separator = [](wchar_t unit) { return unit == L'\\' || unit == L'/'; };
+    const bool drive = ((units[0] >= L'A' && units[0] <= L'Z') || (units[0] >= L'a' && units[0] <= L'z')) &&
+                       units[1] == L':' && separator(units[2]);
+    if (drive) {
+        RawString longForm = RawString::FromWide(L"\\\\?\\");
+        longForm.Concat(wide);
+        return longForm;
+    }
+    const bool unc = separator(units[0]) && separator(units[1]) && units[2] != L'?' && units[2] != L'.';
+    if (!unc) return wide;
+    RawString longForm = RawString::FromWide(L"\\\\?\\UNC");
+    longForm.AppendRange(wide, 1, length);
+    return longForm;
+}
+
 }  // namespace RawLayer

@@ -31,5 +31,9 @@ RawString FileNameOf(const RawString& path);
 // Absolute paths (drive letter, two leading separators) unchanged; otherwise path appended to
 // base after leading ".\" steps are dropped and "..\" steps have cut base (never above its root).
 RawString ResolvePath(const RawString& path, const RawString& base);
+// The path as Wide text that the wide file calls take past MAX_PATH units: from that length on,
+// "C:\x" becomes "\\?\C:\x" and "\\server\share\x" becomes "\\?\UNC\server\share\x". Shorter
+// paths, relative ones and those with a "\\?\" or "\\.\" prefix keep their text.
+RawString LongPathForm(const RawString& path);
 
 }  // namespace RawLayer

@@ -126,8 +126,12 @@ TEST_F(FileTimeApplyTest, FilesThatCannotBeChangedAreCountedAndTheRestDone) {
     targets.Add("Z:\\no\\such\\folder\\file.txt");
     targets.Add(Wide(other));
     const SYSTEMTIME chosen = Time(2024, 9, 7, 12, 34, 56, 789);
-    EXPECT_EQ(ApplyToAll(Chosen(ShowUtc | kAllParts | SetLastWrite, chosen), targets), 3u);
+    FailedFiles failed(2);  // the first two names are kept, all three counted
+    EXPECT_EQ(ApplyToAll(Chosen(ShowUtc | kAllParts | SetLastWrite, chosen), targets, &failed), 3u);
     CloseHandle(holder);
+    ASSERT_EQ(failed.names.Count(), 2);
+    EXPECT_TRUE(failed.names.First()->Equals(Wide(scratch_.Below(L"missing.txt"))));
+    EXPECT_TRUE(failed.names.Last()->Equals(Wide(locked)));
     EXPECT_EQ(RecordedFiles(), (std::vector<std::wstring>{L"good.txt", L"good.txt", L"other.lnk"}));
     EXPECT_EQ(UtcText(ReadTimes(good).lastWrite), UtcText(Utc(chosen)));
     EXPECT_EQ(UtcText(ReadTimes(other).lastWrite), UtcText(Utc(chosen)));

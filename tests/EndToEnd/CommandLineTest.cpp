@@ -179,14 +179,6 @@ TEST_F(CommandLine, MainProfileWithoutProgramIsRejected) {
     EXPECT_EQ("[Common]\r\nLanguage=Default\r\n", box.ReadFile(L"Kairodex.ini"));
 }
 
-TEST_F(CommandLine, OptionsWithoutTargetsEndWithoutChangingAnything) {
-    MakeFile(L"file.txt", winter);
-    RunResult r = Run(L"-D 2024/09/07 -c");
-    EXPECT_EQ(0u, r.exitCode);
-    EXPECT_TRUE(r.boxes.empty());
-    EXPECT_EQ(winter.lastWrite, GetTimes(box.Path(L"file.txt")).lastWrite);
-}
-
 // The window, drawing, shell, dialog and input method libraries cost more to load than the rest
 // of a start; the command-line mode needs none of them.
 TEST_F(CommandLine, CommandLineModeLoadsNoWindowOrShellLibrary) {

@@ -203,6 +203,88 @@ std::vector<std::wstring> Sandbox::LoadedLibraries(const std::wstring& arguments
     return names;
 }
 
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    bool other;  // any process but processId
+    HWND found;
+};
+
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if ((owner == search->processId) == search->other || !IsWindowVisible(window)) return TRUE;
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (lstrcmpW(className, L"Kairodex") != 0 || WindowText(window) != L"Kairodex") return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+RunningProgram::RunningProgram(const Sandbox& box, const std::wstring& arguments, const std::wstring& folder) {
+    std::vector<wchar_t> buffer = CommandLineOf(box.Exe(), arguments);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    wchar_t temp[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring directory = folder.empty() ? std::wstring(temp) : folder;
+    if (!CreateProcessW(box.Exe().c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                        &startup, &process)) {
+        return;
+    }
+    CloseHandle(process.hThread);
+    process_ = process.hProcess;
+    processId_ = process.dwProcessId;
+}
+
+RunningProgram::RunningProgram(DWORD processId)
+    : process_(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, processId)),
+      processId_(processId) {}
+
+RunningProgram::~RunningProgram() {
+    if (!process_) return;
+    if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) TerminateProcess(process_, 99);
+    CloseHandle(process_);
+}
+
+HWND RunningProgram::MainWindow(DWORD waitMilliseconds) {
+    for (DWORD waited = 0; process_ && waited < waitMilliseconds; waited += 50) {
+        WindowSearch search{processId_, false, nullptr};
+        EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) return nullptr;
+    }
+    return nullptr;
+}
+
+bool RunningProgram::WaitForExit(DWORD waitMilliseconds) {
+    BoxSearch search{processId_, &boxes};
+    for (DWORD waited = 0; process_ && waited < waitMilliseconds; waited += 50) {
+        if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) return true;
+        EnumWindows(CloseBox, reinterpret_cast<LPARAM>(&search));
+    }
+    return false;
+}
+
+DWORD RunningProgram::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_) GetExitCodeProcess(process_, &code);
+    return code;
+}
+
+HWND OtherMainWindow(DWORD processId) {
+    WindowSearch search{processId, true, nullptr};
+    EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring WindowTextOf(HWND window) { return WindowText(window); }
+
 uint64_t UtcTime(int year, int month, int day, int hour, int minute, int second, int msec) {
     SYSTEMTIME s = {WORD(year), WORD(month), 0, WORD(day), WORD(hour), WORD(minute), WORD(second), WORD(msec)};
     FILETIME f = {};

@@ -40,6 +40,40 @@ private:
     std::wstring folder_;
 };
 
+// A Kairodex.exe left running, for the dialog mode: its main window is found and driven from
+// outside, message boxes it shows are closed and recorded while it is waited for. Ended by force
+// (exit code 99) when still running at destruction.
+class RunningProgram {
+public:
+    // Starts the sandbox's program with the arguments in folder (empty: the temporary folder).
+    RunningProgram(const Sandbox& box, const std::wstring& arguments, const std::wstring& folder = L"");
+    // Takes over a process that is already running (one the program started itself).
+    explicit RunningProgram(DWORD processId);
+    ~RunningProgram();
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    bool Started() const { return process_ != nullptr; }
+    DWORD Id() const { return processId_; }
+    // The visible top-level window of class and title "Kairodex" of this process; null when none
+    // came within the time limit.
+    HWND MainWindow(DWORD waitMilliseconds = 30000);
+    // Waits for the end; false when it did not end in time.
+    bool WaitForExit(DWORD waitMilliseconds = 30000);
+    DWORD ExitCode() const;
+
+    std::vector<std::wstring> boxes;  // "caption|text" of every message box closed
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+};
+
+// The main window of a Kairodex.exe other than the one with processId; null when none.
+HWND OtherMainWindow(DWORD processId);
+// The text of a window of another process.
+std::wstring WindowTextOf(HWND window);
+
 // 100-ns UTC file time from UTC parts.
 uint64_t UtcTime(int year, int month, int day, int hour, int minute, int second, int msec);
 // 100-ns UTC file time from local wall clock parts in the process's time zone.

@@ -52,6 +52,26 @@ TEST(RawPathTest, JoinPath) {
     EXPECT_TRUE(joined.Equals(RawString::FromWide(L"C:\\\u30BD\\\u00FC")));
 }
 
+TEST(RawPathTest, LongPathForm) {
+    const std::string tail = std::string(300, 'n') + ".txt";
+    const struct {
+        std::string path;
+        std::string expected;
+    } cases[] = {
+        {"C:\\" + tail, "\\\\?\\C:\\" + tail},
+        {"\\\\server\\share\\" + tail, "\\\\?\\UNC\\server\\share\\" + tail},
+        {"\\\\?\\C:\\" + tail, "\\\\?\\C:\\" + tail},  // already long
+        {"\\\\.\\pipe\\" + tail, "\\\\.\\pipe\\" + tail},
+        {"relative\\" + tail, "relative\\" + tail},
+        {"C:\\short.txt", "C:\\short.txt"},
+    };
+    for (const auto& c : cases) {
+        const RawString longForm = LongPathForm(RawString(c.path.c_str()));
+        EXPECT_EQ(longForm.Encoding(), Wide);
+        EXPECT_EQ(Text(longForm), c.expected) << c.path.substr(0, 16);
+    }
+}
+
 TEST(RawPathTest, Ranges) {
     const struct {
         const char* path;

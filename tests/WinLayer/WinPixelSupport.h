@@ -46,6 +46,12 @@ public:
         GdiFlush();
         std::fill(bits_, bits_ + width_ * height_, (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
     }
+    // Copies a width x height block of source, from its origin, to (x, y).
+    void CopyFrom(HDC source, int x, int y, int width, int height) {
+        BitBlt(dc_, x, y, width, height, source, 0, 0, SRCCOPY);
+    }
+    // Writes the canvas as an 8-bit RGB PNG; false on failure.
+    bool WritePng(const std::string& path) const;
     COLORREF Pixel(int x, int y) const {
         GdiFlush();
         uint32_t p = bits_[y * width_ + x];
@@ -151,13 +157,20 @@ inline bool Write(const PixelCanvas& canvas, const std::string& path) {
 
 }  // namespace Png
 
-// Writes the canvas as name.png into the pictures folder of the build tree (made when missing).
-inline bool WritePicture(const PixelCanvas& canvas, const std::string& name) {
+inline bool PixelCanvas::WritePng(const std::string& path) const { return Png::Write(*this, path); }
+
+// The pictures folder of the build tree, made when missing.
+inline std::string ScreenFolder() {
     std::string folder = std::string("Z:") + KAIRODEX_SCREEN_FOLDER;
     for (size_t pos = 3; pos <= folder.size(); ++pos) {
         if (pos == folder.size() || folder[pos] == '/') CreateDirectoryA(folder.substr(0, pos).c_str(), nullptr);
     }
-    return Png::Write(canvas, folder + "/" + name);
+    return folder;
+}
+
+// Writes the canvas as name.png into the pictures folder.
+inline bool WritePicture(const PixelCanvas& canvas, const std::string& name) {
+    return Png::Write(canvas, ScreenFolder() + "/" + name);
 }
 
 // Draws one variant into each cell of a grid and writes the grid as a picture.

@@ -1,0 +1,147 @@
+// GuiMainDialog: the one window of the dialog mode. It owns its title-menu hook and its controls
+// as members, so they go in that order's reverse (controls, then hook) before the dialog itself;
+// it borrows the file time settings of start-up's job, the GUI profile record and the
+// configuration profile, which all outlive it.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+
+#include "AppLayer/FileTimeValue.h"
+#include "AppLayer/GuiDropBox.h"
+#include "AppLayer/GuiMainDialogIds.h"
+#include "AppLayer/GuiProfile.h"
+#include "AppLayer/GuiTMenuExecution.h"
+#include "AppLayer/GuiTimeBox.h"
+#include "RawLayer/RawProfile.h"
+#include "RawLayer/RawString.h"
+#include "WinLayer/WinButton.h"
+#include "WinLayer/WinCheckBox.h"
+#include "WinLayer/WinDialog.h"
+#include "WinLayer/WinStaticBox.h"
+
+namespace AppLayer {
+
+struct FileTimeJob;
+
+// One of the date, time and millisecond rows: check box, label, time box and two buttons.
+struct GuiTimeRow {
+    WinLayer::WinCheckBox use;
+    WinLayer::WinStaticBox tag;
+    GuiTimeBox box;
+    WinLayer::WinButton select;   // select, or clear in the millisecond row
+    WinLayer::WinButton current;  // now
+};
+
+// A check box and its label below the time rows.
+struct GuiOptionRow {
+    WinLayer::WinCheckBox check;
+    WinLayer::WinStaticBox tag;
+};
+
+constexpr int kMainControlCount = 26;
+
+// The controls in creation order, which is also the order of keyboard focus.
+struct GuiMainControls {
+    GuiTimeRow date;
+    GuiTimeRow time;
+    GuiTimeRow msec;
+    GuiOptionRow utc;
+    GuiOptionRow creation;
+    GuiOptionRow lastWrite;
+    GuiOptionRow lastAccess;
+    GuiDropBox sourceBox;
+    GuiDropBox targetBox;
+    WinLayer::WinButton closeButton;
+
+    std::array<WinLayer::WinView*, kMainControlCount> InOrder();
+};
+
+// The eight layout rectangles.
+enum GuiMainLayout : int {
+    kLayoutTop = 0,  // the time rows and the source box
+    kLayoutDateRow = 1,
+    kLayoutTimeRow = 2,
+    kLayoutMSecRow = 3,
+    kLayoutSource = 4,
+    kLayoutOptions = 5,
+    kLayoutTarget = 6,
+    kLayoutClose = 7,
+    kLayoutCount = 8,
+};
+
+class GuiMainDialog : public WinLayer::WinDialog {
+public:
+    GuiMainDialog(GuiProfile& gui, RawLayer::RawProfile& configProfile);
+
+    // The settings the dialog edits in place; must be set before the start code.
+    void SetSettings(FileTimeSettings* settings) { settings_ = settings; }
+    FileTimeSettings* Settings() const { return settings_; }
+
+    // The start code: the controls' texts, sizes and anchors, the title, the window rectangle.
+    void StartUp();
+    // Texts from the language file and the layout; the client size as {0, 0, width, height}.
+    RECT BuildControls();
+    // The window rectangle for the client size: centred on the primary work area, or the one
+    // stored in the GUI profile with the computed height.
+    void PlaceWindow(const RECT& client);
+
+    LRESULT OnCommand(int code) override;
+    void OnCreated() override;
+    LRESULT OnChildNotify(WinLayer::WinView* child, int code) override;
+    bool AdjustTrackLimits(SIZE& shrink, SIZE& growth) override;
+    void LayoutChildren() override;
+    void OnSizeStateChanged(int previous, int current) override;
+    void OnCreateWindow() override;
+
+    // Tells the user that the time of path could not be read and the value was kept.
+    void WarnSourceUnreadable(const RawLayer::RawString& path) { Warn(kTagSourceUnreadable, path); }
+
+    GuiMainControls& Controls() { return controls_; }
+    GuiTMenuExecution& TitleMenu() { return titleMenu_; }
+    const WinLayer::WinViewResize& Layout(int index) const { return layout_[index]; }
+
+private:
+    void SetDefaultTexts();
+    void LookUpTexts();
+    void FitControls();
+    int LayOutTimeRows();
+    void LayOutTopGroup(int gap);
+    void LayOutOptions(int gap);
+    void LayOutTargetAndClose();
+    RECT PlaceGroups(int gap);
+    RECT CentredOnWorkArea(SIZE size) const;
+
+    void HandleCommand(WinLayer::WinView* source, int code);
+    void ShowValue();
+    void SetRow(GuiTimeRow& row, uint16_t flag, bool set);
+    void SetCheck(WinLayer::WinCheckBox& check, bool set);
+    GuiTimeRow* RowOfBox(WinLayer::WinView* source);
+    void TakeTypedText(GuiTimeRow& row);
+    void TakeDroppedTime(GuiTimeRow& row);
+    void TakeNow(GuiTimeRow& row, uint16_t part);
+    void TakeSource();
+    void ApplyToTargets();
+    void SwitchUtc();
+    void SetFlag(WinLayer::WinCheckBox& check, uint16_t flag);
+    void Close();
+    void Restart();
+    bool ReadSourceTime(const RawLayer::RawString& path, FileTimeValue& value);
+    void Warn(const char* tag, const RawLayer::RawString& detail, uint32_t count = 0);
+    void SaveWindowRect();
+
+    GuiTMenuExecution titleMenu_;
+    GuiMainControls controls_;
+    WinLayer::WinViewResize layout_[kLayoutCount];
+    FileTimeSettings* settings_ = nullptr;  // borrowed from start-up's job
+    GuiProfile& gui_;                       // borrowed
+};
+
+// The dialog mode: builds the main dialog over the job's settings, shows it, runs the message
+// loop until the window is gone and tears it down. sourceUnreadable: the command line named a
+// source whose time could not be read, which the user is told. Returns the process exit code.
+int RunDialogMode(FileTimeJob& job, bool sourceUnreadable);
+
+}  // namespace AppLayer

@@ -1,0 +1,78 @@
+// GuiTMenuExecution: the program's items at the top of the main dialog's window menu, added the
+// first time the menu opens, and their commands. It borrows the dialog and both profiles, which
+// must outlive it. It owns its two popup menus until they are put into the window menu, which
+// then destroys them with itself; a popup gone that way is never destroyed again.
+#pragma once
+
+#include <windows.h>
+
+#include "RawLayer/RawHelp.h"
+#include "RawLayer/RawList.h"
+#include "RawLayer/RawProfile.h"
+#include "RawLayer/RawString.h"
+#include "WinLayer/WinDialog.h"
+#include "WinLayer/WinViewHook.h"
+
+namespace AppLayer {
+
+// Window menu identifiers; the manuals take RawHelp's kManualMenuFirst..Last, the languages
+// RawLanguageTexts' kLanguageMenuAuto..Last.
+constexpr UINT kMenuVersion = 4108;
+constexpr UINT kMenuHelp = 4109;
+constexpr UINT kMenuMoveToPrimaryScreen = 4110;
+constexpr UINT kMenuOpenGuiProfile = 4111;
+constexpr UINT kMenuWindowFont = 4112;
+
+// Position of the items in the window menu: the first nine entries.
+constexpr UINT kMenuHelpPosition = 2;
+constexpr UINT kMenuLanguagePosition = 5;
+constexpr UINT kMenuItemCount = 9;
+
+class GuiTMenuExecution : public WinLayer::WinTMenuExecution {
+public:
+    // Adds itself to dialog's hooks. configProfile names the manuals; guiProfile receives the
+    // language and window font chosen.
+    GuiTMenuExecution(WinLayer::WinDialog& dialog, RawLayer::RawProfile& configProfile,
+                      RawLayer::RawProfile& guiProfile);
+    ~GuiTMenuExecution() override;
+
+    // Nothing: the items are added when the menu first opens.
+    void BuildMenu(HMENU& systemMenu) override;
+    // Adds the items the first time; later calls do nothing.
+    void UpdateMenu(HMENU& systemMenu) override;
+    void ExecuteCommand(WPARAM command) override;
+
+    bool Built() const { return built_; }
+    const RawLayer::RawHelp& Help() const { return help_; }
+    HMENU HelpPopup() const { return helpPopup_; }
+    HMENU LanguagePopup() const { return languagePopup_; }
+
+    // The version line of the menu.
+    static const RawLayer::RawString& VersionText();
+
+private:
+    void InsertItems(HMENU systemMenu);
+    bool InsertHelpItem(HMENU systemMenu);
+    bool InsertLanguageItem(HMENU systemMenu);
+    void FillManualPopup();
+    void MoveToPrimaryScreen();
+    void OpenGuiProfile();
+    void ChooseWindowFont();
+    void ChooseLanguage(int32_t position);
+    void Warn(const RawLayer::RawString& tag);
+    void PostToDialog(int code);
+    void DestroyOwnPopups();
+
+    WinLayer::WinDialog& dialog_;          // borrowed
+    RawLayer::RawProfile& configProfile_;  // borrowed
+    RawLayer::RawProfile& guiProfile_;     // borrowed
+    RawLayer::RawHelp help_;
+    HMENU helpPopup_;  // ours until helpAttached_
+    RawLayer::RawParameterList languages_;
+    HMENU languagePopup_;  // ours until languageAttached_
+    bool built_ = false;
+    bool helpAttached_ = false;
+    bool languageAttached_ = false;
+};
+
+}  // namespace AppLayer

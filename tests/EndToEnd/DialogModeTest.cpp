@@ -1,0 +1,173 @@
+// The real Kairodex.exe without file arguments, operated from outside as a user would: the main
+// window found by class and title, clicks and keys posted to it, its rectangle kept in the GUI
+// profile, the options of the command line shown, and the restart after a language choice.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "EndToEnd/KairodexProcess.h"
+
+namespace EndToEnd {
+namespace {
+
+// Control identifiers: the dialog numbers its controls from 2500 in table order.
+constexpr int kDateBox = 2502;
+constexpr int kTimeBox = 2507;
+constexpr int kMSecBox = 2512;
+constexpr int kCloseButton = 2525;
+constexpr int kControls = 26;
+constexpr UINT kSecondLanguageItem = 4146;
+
+void Click(HWND window) {
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
+BOOL CALLBACK CountChild(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int ChildCount(HWND window) {
+    int count = 0;
+    EnumChildWindows(window, CountChild, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+std::wstring ItemText(HWND dialog, int identifier) { return WindowTextOf(GetDlgItem(dialog, identifier)); }
+
+// The window shows before the boxes are filled from the settings: waits for the date box to
+// leave its template "0000/00/00 ".
+HWND Filled(HWND window) {
+    for (int waited = 0; window && waited < 10000; waited += 50) {
+        if (ItemText(window, kDateBox).rfind(L"0000", 0) != 0) break;
+        Sleep(50);
+    }
+    return window;
+}
+
+// The value of key in the profile text, or "" when it is not there.
+std::string ProfileValue(const std::string& profile, const std::string& key) {
+    const size_t at = profile.find("\n" + key + "=");
+    if (at == std::string::npos) return "";
+    const size_t start = at + key.size() + 2;
+    return profile.substr(start, profile.find_first_of("\r\n", start) - start);
+}
+
+}  // namespace
+
+TEST(DialogMode, WithoutArgumentsTheDialogRunsUntilClosedAndKeepsItsRectangle) {
+    Sandbox box;
+    RECT moved = {};
+    {
+        RunningProgram program(box, L"");
+        HWND window = Filled(program.MainWindow());
+        ASSERT_NE(window, nullptr) << "no main window";
+        EXPECT_EQ(ChildCount(window), kControls);
+        EXPECT_EQ(ItemText(window, kDateBox).size(), 10u);  // yyyy/mm/dd
+        EXPECT_EQ(ItemText(window, kTimeBox).size(), 8u);   // hh:mm:ss
+        EXPECT_EQ(ItemText(window, kMSecBox).size(), 3u);
+
+        // Escape in a box and on the window leaves the dialog open.
+        PostMessageW(GetDlgItem(window, kDateBox), WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_FALSE(program.WaitForExit(1500));
+        ASSERT_TRUE(IsWindow(window));
+
+        RECT placed = {};
+        GetWindowRect(window, &placed);
+        moved = {placed.left + 30, placed.top + 20, placed.right + 70, placed.bottom + 40};
+        SetWindowPos(window, nullptr, moved.left, moved.top, moved.right - moved.left, moved.bottom - moved.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_FALSE(program.WaitForExit(500));
+        Click(GetDlgItem(window, kCloseButton));
+        ASSERT_TRUE(program.WaitForExit());
+        EXPECT_EQ(program.ExitCode(), 0u);
+        EXPECT_TRUE(program.boxes.empty());
+    }
+    // The GUI profile is the main profile here.
+    const std::string profile = box.ReadFile(L"Kairodex.ini");
+    EXPECT_EQ(ProfileValue(profile, "WindowRect_L"), std::to_string(moved.left)) << profile;
+    EXPECT_EQ(ProfileValue(profile, "WindowRect_T"), std::to_string(moved.top));
+    EXPECT_EQ(ProfileValue(profile, "WindowRect_R"), std::to_string(moved.right));
+    EXPECT_EQ(ProfileValue(profile, "WindowRect_B"), std::to_string(moved.bottom));
+
+    // The next start comes up there, at the width it had and the height of its layout.
+    RunningProgram again(box, L"");
+    HWND window = again.MainWindow();
+    ASSERT_NE(window, nullptr);
+    RECT restored = {};
+    GetWindowRect(window, &restored);
+    EXPECT_EQ(restored.left, moved.left);
+    EXPECT_EQ(restored.top, moved.top);
+    EXPECT_EQ(restored.right, moved.right);
+    EXPECT_EQ(restored.bottom - restored.top, moved.bottom - moved.top - 20);
+    PostMessageW(window, WM_CLOSE, 0, 0);  // the window's own close command
+    ASSERT_TRUE(again.WaitForExit());
+    EXPECT_EQ(again.ExitCode(), 0u);
+}
+
+TEST(DialogMode, OptionsWithoutTargetsPresetTheDialogAndChangeNothing) {
+    Sandbox box;
+    box.WriteFile(L"file.txt", "data");
+    const Times before{UtcTime(2019, 1, 1, 1, 2, 3, 4), UtcTime(2021, 2, 9, 10, 11, 12, 345),
+                       UtcTime(2020, 1, 15, 7, 8, 9, 123)};
+    ASSERT_TRUE(SetTimes(box.Path(L"file.txt"), before));
+    RunningProgram program(box, L"-u -D 2024/09/07 -T 10:20:30 -M 5 -c");
+    HWND window = Filled(program.MainWindow());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(ItemText(window, kDateBox), L"2024/09/07");
+    EXPECT_EQ(ItemText(window, kTimeBox), L"10:20:30");
+    EXPECT_EQ(ItemText(window, kMSecBox), L"005");
+    Click(GetDlgItem(window, kCloseButton));
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_EQ(GetTimes(box.Path(L"file.txt")).lastWrite, before.lastWrite);
+}
+
+TEST(DialogMode, ASourceWhoseTimeCannotBeReadIsNamedAndTheClockStays) {
+    Sandbox box;
+    RunningProgram program(box, L"-s missing.txt -D 2024/09/07");
+    HWND window = Filled(program.MainWindow());
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(program.WaitForExit(2000));  // closes the box meanwhile
+    ASSERT_EQ(program.boxes.size(), 1u);
+    EXPECT_NE(program.boxes[0].find(L"missing.txt"), std::wstring::npos);
+    EXPECT_EQ(ItemText(window, kDateBox), L"2024/09/07");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 0u);
+}
+
+TEST(DialogMode, ChoosingALanguageRestartsWithTheSameArguments) {
+    Sandbox box;
+    box.WriteFile(L"LanguageFile.ini", "[LangMap]\r\nEnglish=0x0409\r\nDeutsch=0x0407\r\n[English]\r\n[Deutsch]\r\n"
+                                       "MainDlg_CloseButton=Schliessen\r\n");
+    RunningProgram first(box, L"-u -D 2024/09/07");
+    HWND window = Filled(first.MainWindow());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(ItemText(window, kCloseButton), L"Close");
+    PostMessageW(window, WM_SYSCOMMAND, kSecondLanguageItem, 0);
+    ASSERT_TRUE(first.WaitForExit());
+    EXPECT_EQ(first.ExitCode(), 0u);
+    EXPECT_EQ(ProfileValue(box.ReadFile(L"Kairodex.ini"), "Language"), "Deutsch");
+
+    // The new instance: same arguments, the chosen language.
+    HWND next = nullptr;
+    for (int waited = 0; !next && waited < 30000; waited += 100) {
+        next = OtherMainWindow(first.Id());
+        if (!next) Sleep(100);
+    }
+    ASSERT_NE(next, nullptr) << "no new instance";
+    DWORD nextId = 0;
+    GetWindowThreadProcessId(next, &nextId);
+    RunningProgram second(nextId);
+    Filled(next);
+    EXPECT_EQ(ItemText(next, kDateBox), L"2024/09/07");
+    EXPECT_EQ(ItemText(next, kCloseButton), L"Schliessen");
+    PostMessageW(next, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(second.WaitForExit());
+    EXPECT_EQ(second.ExitCode(), 0u);
+}
+
+}  // namespace EndToEnd
