@@ -122,6 +122,7 @@ private:
     void TakeTypedText(GuiTimeRow& row);
     void TakeDroppedTime(GuiTimeRow& row);
     void TakeNow(GuiTimeRow& row, uint16_t part);
+    void Select(GuiTimeRow& row, uint16_t mode);
     void TakeSource();
     void ApplyToTargets();
     void SwitchUtc();

@@ -6,6 +6,7 @@
 #include "AppLayer/FileTimeJob.h"
 #include "AppLayer/GuiMainDialog.h"
 #include "AppLayer/GuiMainDialogIds.h"
+#include "AppLayer/GuiSelectDialog.h"
 #include "AppLayer/StartUp.h"
 #include "RawLayer/RawCommandLine.h"
 #include "RawLayer/RawFile.h"
@@ -106,8 +107,12 @@ void GuiMainDialog::HandleCommand(WinView* source, int code) {
             return SetFlag(c.lastWrite.check, SetLastWrite);
         case kCommandSetLastAccess:
             return SetFlag(c.lastAccess.check, SetLastAccess);
+        case kCommandDateSelect:
+            return Select(c.date, kSelectDate);
+        case kCommandTimeSelect:
+            return Select(c.time, kSelectTime);
         default:
-            return;  // the select buttons among them: this program has no select dialog
+            return;
     }
 }
 
@@ -187,6 +192,17 @@ void GuiMainDialog::TakeNow(GuiTimeRow& row, uint16_t part) {
     now.SetFromNow();
     settings_->AssignValue(now, part);
     row.box.ShowValue(settings_->value);
+}
+
+// The select dialog's answer replaces the mode's part; the box shows it and takes the focus,
+// which selects its whole text. Cancel changes nothing.
+void GuiMainDialog::Select(GuiTimeRow& row, uint16_t mode) {
+    GuiSelectDialog select;
+    SYSTEMTIME chosen = settings_->value.brokenDown;
+    if (select.Run(this, mode, chosen) != 1) return;
+    MergeSelection(settings_->value, chosen, mode, settings_->flags);
+    row.box.ShowValue(settings_->value);
+    if (row.box.Window()) SetFocus(row.box.Window());
 }
 
 // The shown form changes zone; the instant applied to files does not.

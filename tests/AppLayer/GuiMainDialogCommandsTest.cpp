@@ -9,6 +9,7 @@
 
 #include "AppLayer/GuiMainDialog.h"
 #include "AppLayer/GuiMainDialogIds.h"
+#include "AppLayer/GuiSelectDialog.h"
 #include "GuiMainDialogFixture.h"
 #include "RawLayer/RawProfile.h"
 #include "WinLayer/WinRectParameters.h"
@@ -63,6 +64,39 @@ void Type(MainDialogFixture& fixture, GuiTimeBox& box, const char* text) {
 }
 
 constexpr uint16_t kUtcAll = kPartMask | ShowUtc | SetLastWrite;
+
+// Answers the select dialog that a select button opens: moves its first list up by one and
+// finishes, or cancels. Works from a timer, since the dialog runs its own loop.
+class SelectAnswerer {
+public:
+    explicit SelectAnswerer(bool finish) {
+        finish_ = finish;
+        step_ = 0;
+        timer_ = SetTimer(nullptr, 0, 100, &SelectAnswerer::Tick);
+    }
+    ~SelectAnswerer() { KillTimer(nullptr, timer_); }
+    SelectAnswerer(const SelectAnswerer&) = delete;
+    SelectAnswerer& operator=(const SelectAnswerer&) = delete;
+    static int Steps() { return step_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        auto* select = dynamic_cast<GuiSelectDialog*>(WinLayer::WinDialog::DialogList().FindIf(
+            [](WinView& view) { return dynamic_cast<GuiSelectDialog*>(&view) != nullptr; }));
+        if (!select || !select->Window()) return;
+        if (step_ == 0) {
+            PostMessageA(select->firstList.Window(), WM_KEYDOWN, VK_UP, 0);
+        } else if (step_ == 1) {
+            WinView& button = finish_ ? static_cast<WinView&>(select->finishButton) : select->cancelButton;
+            PostMessageA(button.Window(), WM_KEYDOWN, VK_SPACE, 0);
+        }
+        ++step_;
+    }
+
+    static inline bool finish_ = false;
+    static inline int step_ = 0;
+    UINT_PTR timer_ = 0;
+};
 
 }  // namespace
 
@@ -305,4 +339,31 @@ TEST(GuiMainDialogCommands, TheRestoredRectangleIsStoredWhenMinimisedAndClosed) 
     WinLayer::ReadRectParameters(section, "WindowRect", stored);
     EXPECT_TRUE(EqualRect(&stored, &moved)) << stored.left << "," << stored.top << "," << stored.right << ","
                                             << stored.bottom;
+}
+
+TEST(GuiMainDialogCommands, SelectMergesTheChosenPartAndCancelKeepsTheValue) {
+    MainDialogFixture fixture(kUtcAll);
+    ASSERT_TRUE(fixture.Start());
+    GuiMainControls& c = fixture.Controls();
+    {
+        SelectAnswerer answer(false);
+        fixture.Click(c.date.select);
+        EXPECT_GE(SelectAnswerer::Steps(), 2) << "the select dialog was not opened";
+    }
+    EXPECT_EQ(Shown(c.date.box), "2001/02/03");
+    {
+        SelectAnswerer answer(true);
+        fixture.Click(c.date.select);
+        EXPECT_GE(SelectAnswerer::Steps(), 2);
+    }
+    EXPECT_EQ(Shown(c.date.box), "2000/02/03");
+    EXPECT_EQ(Shown(c.time.box), "04:05:06");
+    EXPECT_EQ(GetFocus(), c.date.box.Window());
+    {
+        SelectAnswerer answer(true);
+        fixture.Click(c.time.select);
+    }
+    EXPECT_EQ(Shown(c.time.box), "03:05:06");
+    EXPECT_EQ(Shown(c.date.box), "2000/02/03");
+    EXPECT_EQ(fixture.settings.value.brokenDown.wMilliseconds, 789);
 }
