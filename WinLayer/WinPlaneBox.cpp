@@ -4,6 +4,7 @@
 
 #include "WinLayer/WinDrawContext.h"
 #include "WinLayer/WinGdiObjects.h"
+#include "WinLayer/WinScrollCodes.h"
 
 namespace WinLayer {
 
@@ -30,36 +31,6 @@ int32_t MaxPosition(int32_t content, int32_t visible) { return std::max(0, conte
 int32_t ClampScroll(int32_t wanted, int32_t current, int32_t content, int32_t visible) {
     if (content <= visible) return current;
     return std::clamp(wanted, 0, content - visible);
-}
-
-int32_t TrackPosition(HWND window, int bar) {
-    SCROLLINFO info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_TRACKPOS;
-    return GetScrollInfo(window, bar, &info) ? info.nTrackPos : 0;
-}
-
-// The position a scroll code asks for on one axis, before clamping.
-int32_t ScrollTarget(HWND window, int bar, int code, int32_t current, int32_t content, int32_t visible, int32_t step) {
-    switch (code) {
-        case SB_LINEUP:
-            return current - step;
-        case SB_LINEDOWN:
-            return current + step;
-        case SB_PAGEUP:
-            return current - visible / 2;
-        case SB_PAGEDOWN:
-            return current + visible / 2;
-        case SB_THUMBPOSITION:
-        case SB_THUMBTRACK:
-            return TrackPosition(window, bar);
-        case SB_TOP:
-            return 0;
-        case SB_BOTTOM:
-            return content - visible;
-        default:
-            return current;
-    }
 }
 
 void SetBar(HWND window, int bar, int32_t content, int32_t visible, int32_t position) {

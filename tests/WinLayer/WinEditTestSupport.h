@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "RawLayer/RawString.h"
+#include "RawLayer/ShellDrop.h"
 #include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinView.h"
 #include "WinLayer/WinViewList.h"
@@ -81,24 +82,7 @@ inline void TypeUnits(HWND window, const std::wstring& units) {
 
 inline LPARAM PointParameter(POINT point) { return MAKELPARAM(point.x, point.y); }
 
-// A DROPFILES block in movable, zeroed global memory, wide names each ending in a zero and one
-// zero more, as the shell hands it to WM_DROPFILES.
-inline HDROP MakeDrop(const std::vector<std::wstring>& names) {
-    size_t units = 1;
-    for (const std::wstring& name : names) units += name.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->pt = {5, 5};
-    header->fWide = TRUE;
-    auto* text = reinterpret_cast<wchar_t*>(header + 1);
-    for (const std::wstring& name : names) {
-        std::memcpy(text, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
-        text += name.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
+using ShellDrop::MakeDrop;
 
 // DragFinish frees the block; a freed movable handle has no size.
 inline bool IsFinished(HDROP drop) { return GlobalSize(static_cast<HGLOBAL>(drop)) == 0; }
