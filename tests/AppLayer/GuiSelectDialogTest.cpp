@@ -10,49 +10,17 @@
 
 #include "AppLayer/GuiSelectDialog.h"
 #include "WinLayer/WinDialog.h"
+#include "SystemTimeMaker.h"
 #include "WinLayer/WinPixelSupport.h"
+#include "WinLayer/WinTestScript.h"
 
 using namespace AppLayer;
 using WinLayer::WinDialog;
 
 namespace {
 
-constexpr UINT kTickMilliseconds = 20;
-constexpr int kIdleTicksAllowed = 250;  // after the last step: the modal loop should have ended
 
-// Runs one step per timer tick in whichever loop is running; ends a loop that never ends.
-class Script {
-public:
-    explicit Script(std::vector<std::function<void()>> steps) : steps_(std::move(steps)) {
-        active_ = this;
-        timer_ = SetTimer(nullptr, 0, kTickMilliseconds, &Script::Tick);
-    }
-    ~Script() {
-        KillTimer(nullptr, timer_);
-        active_ = nullptr;
-    }
-    Script(const Script&) = delete;
-    Script& operator=(const Script&) = delete;
-    bool Finished() const { return next_ == steps_.size(); }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        Script* script = active_;
-        if (!script) return;
-        if (script->next_ < script->steps_.size()) {
-            script->steps_[script->next_++]();
-        } else if (++script->idleTicks_ > kIdleTicksAllowed) {
-            ADD_FAILURE() << "the modal loop did not end";
-            PostQuitMessage(0);
-        }
-    }
-
-    static inline Script* active_ = nullptr;
-    std::vector<std::function<void()>> steps_;
-    size_t next_ = 0;
-    int idleTicks_ = 0;
-    UINT_PTR timer_ = 0;
-};
+using WinLayerTest::Script;
 
 // The main window stand-in that owns the select dialog.
 class OwnerDialog : public WinDialog {
@@ -71,18 +39,6 @@ public:
         PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // posted by the destruction
     }
 };
-
-SYSTEMTIME Calendar(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD milliseconds) {
-    SYSTEMTIME time = {};
-    time.wYear = year;
-    time.wMonth = month;
-    time.wDay = day;
-    time.wHour = hour;
-    time.wMinute = minute;
-    time.wSecond = second;
-    time.wMilliseconds = milliseconds;
-    return time;
-}
 
 bool SameTime(const SYSTEMTIME& a, const SYSTEMTIME& b) {
     return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
@@ -174,7 +130,7 @@ struct Scene {
 TEST(GuiSelectDialog, DateFinishCopiesTheChosenDateOnlyAndTheMergeKeepsToTheMonth) {
     Scene scene;
     GuiSelectDialog& select = scene.select;
-    SYSTEMTIME value = Calendar(2024, 2, 29, 13, 14, 15, 678);
+    SYSTEMTIME value = TestSupport::Time(2024, 2, 29, 13, 14, 15, 678);
     Script script({
         [&] {
             ASSERT_NE(select.Window(), nullptr);
@@ -198,20 +154,20 @@ TEST(GuiSelectDialog, DateFinishCopiesTheChosenDateOnlyAndTheMergeKeepsToTheMont
     });
     EXPECT_EQ(select.Run(&scene.owner, kSelectDate, value), 1);
     EXPECT_TRUE(script.Finished());
-    EXPECT_TRUE(SameTime(value, Calendar(2023, 2, 29, 13, 14, 15, 678)));
+    EXPECT_TRUE(SameTime(value, TestSupport::Time(2023, 2, 29, 13, 14, 15, 678)));
     EXPECT_EQ(scene.owner.BlockingWindow(), nullptr);
 
     FileTimeValue target;
-    ASSERT_TRUE(target.StoreUtc(Calendar(2024, 2, 29, 13, 14, 15, 678)));
+    ASSERT_TRUE(target.StoreUtc(TestSupport::Time(2024, 2, 29, 13, 14, 15, 678)));
     ASSERT_TRUE(MergeSelection(target, value, kSelectDate, ShowUtc | UseTime | UseMSec));
-    EXPECT_TRUE(SameTime(target.brokenDown, Calendar(2024 - 1, 2, 28, 13, 14, 15, 678)));
+    EXPECT_TRUE(SameTime(target.brokenDown, TestSupport::Time(2024 - 1, 2, 28, 13, 14, 15, 678)));
 }
 
 // Reached and finished with the keyboard alone.
 TEST(GuiSelectDialog, TimeFinishCopiesHourMinuteSecondOnly) {
     Scene scene;
     GuiSelectDialog& select = scene.select;
-    SYSTEMTIME value = Calendar(2024, 2, 29, 13, 14, 15, 678);
+    SYSTEMTIME value = TestSupport::Time(2024, 2, 29, 13, 14, 15, 678);
     Script script({
         [&] {
             ASSERT_NE(select.Window(), nullptr);
@@ -234,7 +190,7 @@ TEST(GuiSelectDialog, TimeFinishCopiesHourMinuteSecondOnly) {
         },
     });
     EXPECT_EQ(select.Run(&scene.owner, kSelectTime, value), 1);
-    EXPECT_TRUE(SameTime(value, Calendar(2024, 2, 29, 14, 59, 0, 678)));
+    EXPECT_TRUE(SameTime(value, TestSupport::Time(2024, 2, 29, 14, 59, 0, 678)));
 }
 
 // Cancel, Escape in a list and the caption's close all end with 0 and hand nothing back.
@@ -250,7 +206,7 @@ TEST(GuiSelectDialog, CancelEscapeAndCloseChangeNothing) {
     for (const auto& c : cases) {
         Scene scene;
         GuiSelectDialog& select = scene.select;
-        SYSTEMTIME value = Calendar(2024, 2, 29, 13, 14, 15, 678);
+        SYSTEMTIME value = TestSupport::Time(2024, 2, 29, 13, 14, 15, 678);
         Script script({
             [&] {
                 Key(select.firstList, VK_DOWN);
@@ -263,7 +219,7 @@ TEST(GuiSelectDialog, CancelEscapeAndCloseChangeNothing) {
         });
         EXPECT_EQ(select.Run(&scene.owner, kSelectDate, value), 0) << c.what;
         EXPECT_TRUE(script.Finished()) << c.what;
-        EXPECT_TRUE(SameTime(value, Calendar(2024, 2, 29, 13, 14, 15, 678))) << c.what;
+        EXPECT_TRUE(SameTime(value, TestSupport::Time(2024, 2, 29, 13, 14, 15, 678))) << c.what;
         EXPECT_EQ(select.Window(), nullptr) << c.what;
     }
 }
@@ -273,7 +229,7 @@ TEST(GuiSelectDialog, CancelEscapeAndCloseChangeNothing) {
 TEST(GuiSelectDialog, YearOutsideTheListOpensWithoutCursorAndIsKept) {
     Scene scene;
     GuiSelectDialog& select = scene.select;
-    SYSTEMTIME value = Calendar(9999, 1, 1, 0, 0, 0, 0);
+    SYSTEMTIME value = TestSupport::Time(9999, 1, 1, 0, 0, 0, 0);
     Script script({
         [&] {
             ASSERT_NE(select.Window(), nullptr);
@@ -285,7 +241,7 @@ TEST(GuiSelectDialog, YearOutsideTheListOpensWithoutCursorAndIsKept) {
         [&] { Click(select.finishButton.Window()); },
     });
     EXPECT_EQ(select.Run(&scene.owner, kSelectDate, value), 1);
-    EXPECT_TRUE(SameTime(value, Calendar(9999, 1, 2, 0, 0, 0, 0)));
+    EXPECT_TRUE(SameTime(value, TestSupport::Time(9999, 1, 2, 0, 0, 0, 0)));
 }
 
 // As tall as the owner and level with it, centred across it; growing the dialog lengthens the
@@ -293,7 +249,7 @@ TEST(GuiSelectDialog, YearOutsideTheListOpensWithoutCursorAndIsKept) {
 TEST(GuiSelectDialog, LayoutFollowsTheOwnerAndTheSize) {
     Scene scene;
     GuiSelectDialog& select = scene.select;
-    SYSTEMTIME value = Calendar(2024, 6, 15, 12, 0, 0, 0);
+    SYSTEMTIME value = TestSupport::Time(2024, 6, 15, 12, 0, 0, 0);
     RECT ownerRect = {};
     GetWindowRect(scene.owner.Window(), &ownerRect);
     Script script({
@@ -355,7 +311,7 @@ TEST(GuiSelectDialog, PlacementStaysInsideTheWorkArea) {
         OwnerDialog owner(ownerRect);
         ASSERT_TRUE(owner.Show());
         GuiSelectDialog select;
-        select.SetUp(&owner, kSelectTime, Calendar(2024, 1, 1, 1, 2, 3, 4));
+        select.SetUp(&owner, kSelectTime, TestSupport::Time(2024, 1, 1, 1, 2, 3, 4));
         EXPECT_GE(select.viewRect.left, work.left) << ownerRect.left;
         EXPECT_LE(select.viewRect.right, work.right) << ownerRect.left;
         EXPECT_EQ(select.viewRect.top, ownerRect.top);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "WinLayer/WinViewHook.h"
+#include "WinTestScript.h"
 #include "WinTestSupport.h"
 
 using RawLayer::RawString;
@@ -23,9 +24,6 @@ bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALS
 
 namespace {
 
-constexpr UINT kTickMilliseconds = 20;
-constexpr int kIdleTicksAllowed = 250;  // after the last step: a loop that should have ended
-constexpr int kStuckExitCode = 99;
 
 // A child made by the framework: a subclassed BUTTON or a plain STATIC that records what the
 // dialog routes to it.
@@ -133,40 +131,7 @@ public:
     int destroyed = 0;
 };
 
-// Runs test steps, one per tick of a thread timer, inside whichever message loop is running:
-// a step may open a modal dialog, and the next steps then run inside its loop.
-class Script {
-public:
-    explicit Script(std::vector<std::function<void()>> steps) : steps_(std::move(steps)) {
-        active_ = this;
-        timer_ = SetTimer(nullptr, 0, kTickMilliseconds, &Script::Tick);
-    }
-    ~Script() {
-        KillTimer(nullptr, timer_);
-        active_ = nullptr;
-    }
-    Script(const Script&) = delete;
-    Script& operator=(const Script&) = delete;
-    bool Finished() const { return next_ == steps_.size(); }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        Script* script = active_;
-        if (!script) return;
-        if (script->next_ < script->steps_.size()) {
-            script->steps_[script->next_++]();
-        } else if (++script->idleTicks_ > kIdleTicksAllowed) {
-            ADD_FAILURE() << "a message loop did not end";
-            PostQuitMessage(kStuckExitCode);
-        }
-    }
-
-    static inline Script* active_ = nullptr;
-    std::vector<std::function<void()>> steps_;
-    size_t next_ = 0;
-    int idleTicks_ = 0;
-    UINT_PTR timer_ = 0;
-};
+using WinLayerTest::Script;
 
 // Dispatches at most limit queued messages and counts the WM_PAINT messages of window among
 // them. A paint request that is never validated comes back every time and uses up the limit.
