@@ -16,6 +16,9 @@ SERVER = os.environ["WINESERVER"]
 KAIRODEX = os.path.join(BUILD, "Kairodex.exe")
 BASELINE = os.path.join(BUILD, "bench", "Baseline.exe")
 TRIVIAL = os.path.join(BUILD, "bench", "Trivial.exe")
+MINIMAL_WINDOW = os.path.join(BUILD, "bench", "MinimalWindow.exe")
+START_TIMER = os.path.join(BUILD, "bench", "StartTimer.exe")
+DROP_TIMER = os.path.join(BUILD, "bench", "DropTimer.exe")
 # Programs run under wine directly (bench/run made the prefix and the display), so the figures
 # hold no script overhead and the program keeps the pid of the process started here.
 ENV = dict(os.environ, TZ="UTC", WINEPREFIX=os.path.join(BUILD, "wineprefix"), WINEDEBUG="-all",
@@ -79,6 +82,41 @@ def timed(argv):
 
 def kairodex_argv(target):
     return [WINE, KAIRODEX, "-u", "-D", "2024/09/07", "-T", "12:00:00", "-M", "0", "-c", "-w", "-a", target]
+
+
+def window_start(program):
+    """Seconds from process start until its window is visible and painted, timed by StartTimer."""
+    out = subprocess.run([WINE, START_TIMER, windows_path(program)], env=ENV, capture_output=True, text=True)
+    if out.returncode != 0:
+        raise SystemExit("StartTimer failed (%d) for %s" % (out.returncode, program))
+    return float(out.stdout.strip())
+
+
+def compare_drop(top, runs):
+    """A target drop delivered in-process to the real dialog against the command-line mode on
+    the same tree; both set the same value. Returns the ratio drop / command line."""
+    paths = list(files_of(top))
+    target = windows_path(top)
+    result = os.path.join(tempfile.gettempdir(), "kairodex-droptimer-%d.txt" % os.getpid())
+    env = dict(ENV, DROPTIMER_OUT=windows_path(result))
+    times = {"drop": [], "command": []}
+    for run in range(runs):
+        for name in (["drop", "command"] if run % 2 == 0 else ["command", "drop"]):
+            reset(paths)
+            if name == "command":
+                times[name].append(timed(kairodex_argv(target)))
+            else:
+                if os.path.exists(result):
+                    os.remove(result)
+                subprocess.run([WINE, DROP_TIMER] + kairodex_argv(target)[2:], env=env, check=False)
+                if not os.path.exists(result):
+                    raise SystemExit("DropTimer gave no figure")
+                times[name].append(float(open(result).read().strip()))
+            check(paths, name)
+    os.remove(result)
+    d, c = statistics.median(times["drop"]), statistics.median(times["command"])
+    print("target drop of 10,000 files in-process: %.3f s, command-line mode %.3f s, ratio %.2f" % (d, c, d / c))
+    return d / c
 
 
 def compare(label, top, runs):
@@ -159,11 +197,20 @@ def main():
         sk, st = statistics.median(starts["kairodex"]), statistics.median(starts["trivial"])
         print("start-up with one file: kairodex %.3f s, trivial program %.3f s, ratio %.2f" % (sk, st, sk / st))
 
+        dialog, minimal = [], []
+        for _ in range(15):
+            dialog.append(window_start(KAIRODEX))
+            minimal.append(window_start(MINIMAL_WINDOW))
+        sd, sm = statistics.median(dialog), statistics.median(minimal)
+        print("dialog start until painted: kairodex %.3f s, minimal window program %.3f s, ratio %.2f" % (sd, sm, sd / sm))
+        rdrop = compare_drop(trees["10k"], 7)
+
         m1k = peak_memory_kib(kairodex_argv(windows_path(trees["1k"])))
         m100k = peak_memory_kib(kairodex_argv(windows_path(trees["100k"])))
         growth = (m100k - m1k) / 1024.0
         print("peak memory (VmHWM): 1,000 files %.1f MiB, 100,000 files %.1f MiB" % (m1k / 1024.0, m100k / 1024.0))
-        print("apply ratio 10k: %.2f, 100k: %.2f; start ratio: %.2f; memory growth: %.1f MiB" % (r10k, r100k, sk / st, growth))
+        print("apply ratio 10k: %.2f, 100k: %.2f; start ratio: %.2f; memory growth: %.1f MiB; "
+              "dialog start ratio: %.2f; drop ratio 10k: %.2f" % (r10k, r100k, sk / st, growth, sd / sm, rdrop))
     finally:
         subprocess.run([SERVER, "-k"], env=ENV, check=False)
         subprocess.run(["rm", "-rf", work], check=False)

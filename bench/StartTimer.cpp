@@ -1,0 +1,88 @@
+// Times a windowed program's start from outside: from CreateProcess until a top-level window
+// of the process is visible and neither it nor any of its children still waits to be painted,
+// or until the process ends (a program that exits on its first paint). Then asks the window to
+// close and waits for the process.
+// Usage: StartTimer <command line>   Prints the seconds; exit code 0 on success.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    HWND window;
+};
+
+BOOL CALLBACK FindVisible(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<Search*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
+    search->window = window;
+    return FALSE;
+}
+
+BOOL CALLBACK FindUnpainted(HWND window, LPARAM lParam) {
+    if (!IsWindowVisible(window) || !GetUpdateRect(window, nullptr, FALSE)) return TRUE;
+    *reinterpret_cast<bool*>(lParam) = true;
+    return FALSE;
+}
+
+bool Painted(HWND window) {
+    if (GetUpdateRect(window, nullptr, FALSE)) return false;
+    bool unpainted = false;
+    EnumChildWindows(window, FindUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+    return !unpainted;
+}
+
+}  // namespace
+
+int wmain() {
+    // Everything after the program's own name is the command line to start.
+    const wchar_t* line = GetCommandLineW();
+    bool quoted = false;
+    while (*line && (quoted || (*line != L' ' && *line != L'\t'))) {
+        if (*line == L'"') quoted = !quoted;
+        ++line;
+    }
+    while (*line == L' ' || *line == L'\t') ++line;
+    std::wstring command(line);
+    if (command.empty()) return 2;
+
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    QueryPerformanceCounter(&start);
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return 3;
+    }
+    Search search = {process.dwProcessId, nullptr};
+    bool ended = false;
+    for (DWORD waited = 0; waited < 60000; waited += 1) {
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+            ended = true;
+            break;
+        }
+        if (!search.window) EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
+        if (search.window && Painted(search.window)) break;
+        Sleep(1);
+    }
+    QueryPerformanceCounter(&end);
+    int result = 0;
+    if (!ended) {
+        if (!search.window) result = 4;  // no window within a minute
+        if (search.window) PostMessageW(search.window, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
+            TerminateProcess(process.hProcess, 1);
+            result = 5;
+        }
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::printf("%.4f\n", double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
+    return result;
+}
