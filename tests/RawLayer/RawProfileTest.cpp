@@ -191,6 +191,27 @@ TEST_F(RawProfileTest, FailedSaveLeavesTheFileAlone) {
     }
 }
 
+// The old file stops reading partway (here: a range locked by another process, past the first
+// read) for a reason other than an over-long line: what follows is unknown, so the save must
+// refuse rather than drop the rest of the file.
+TEST_F(RawProfileTest, ReadThatFailsPartwayRefusesTheSave) {
+    std::string before = "[A]\r\na=1\r\n[B]\r\n";
+    for (int i = 0; i < 4000; ++i) before += "key" + std::to_string(i) + "=value\r\n";
+    RawProfile profile = Profile(before);
+    // Shares everything, so that nothing but the lock stands in the way of the replace.
+    HANDLE holder = CreateFileW(Path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    OVERLAPPED from{};
+    from.Offset = 32768;
+    ASSERT_TRUE(LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, 0, &from));
+    EXPECT_FALSE(profile.SetValue("A", "a", "2"));
+    UnlockFileEx(holder, 0, MAXDWORD, 0, &from);
+    CloseHandle(holder);
+    EXPECT_TRUE(Content() == before);
+    EXPECT_FALSE(TemporaryLeft());
+}
+
 TEST_F(RawProfileTest, FolderOrNoPathIsNoProfile) {
     EXPECT_FALSE(RawProfile().SetValue("A", "a", "1"));
     RawProfile profile(RawString::FromWide(folder_.Path().c_str()));
