@@ -191,25 +191,19 @@ TEST_F(RawProfileTest, FailedSaveLeavesTheFileAlone) {
     }
 }
 
-// The old file stops reading partway (here: a range locked by another process, past the first
-// read) for a reason other than an over-long line: what follows is unknown, so the save must
-// refuse rather than drop the rest of the file.
+// The old file stops reading partway for a reason other than an over-long line (here: a UTF-16
+// file whose last line ends in half a unit, after several blocks that read well): what follows
+// is unknown, so the save must refuse rather than drop the rest of the file.
 TEST_F(RawProfileTest, ReadThatFailsPartwayRefusesTheSave) {
-    std::string before = "[A]\r\na=1\r\n[B]\r\n";
-    for (int i = 0; i < 4000; ++i) before += "key" + std::to_string(i) + "=value\r\n";
-    RawProfile profile = Profile(before);
-    // Shares everything, so that nothing but the lock stands in the way of the replace.
-    HANDLE holder = CreateFileW(Path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    OVERLAPPED from{};
-    from.Offset = 32768;
-    ASSERT_TRUE(LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, 0, &from));
-    EXPECT_FALSE(profile.SetValue("A", "a", "2"));
-    UnlockFileEx(holder, 0, MAXDWORD, 0, &from);
-    CloseHandle(holder);
-    EXPECT_TRUE(Content() == before);
-    EXPECT_FALSE(TemporaryLeft());
+    std::wstring text = L"[A]\r\na=1\r\n[B]\r\n";
+    for (int i = 0; i < 4000; ++i) text += L"key" + std::to_wstring(i) + L"=value\r\n";
+    for (StringEncoding encoding : {Utf16LE, Utf16BE}) {
+        const std::string before = Encode(text + L"last=1", encoding, true) + "\x31";
+        RawProfile profile = Profile(before);
+        EXPECT_FALSE(profile.SetValue("A", "a", "2")) << encoding;
+        EXPECT_TRUE(Content() == before) << encoding;
+        EXPECT_FALSE(TemporaryLeft()) << encoding;
+    }
 }
 
 TEST_F(RawProfileTest, FolderOrNoPathIsNoProfile) {
