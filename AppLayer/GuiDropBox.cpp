@@ -1,5 +1,6 @@
 #include "AppLayer/GuiDropBox.h"
 
+#include "RawLayer/RawCodeUnits.h"
 #include "RawLayer/RawDroppedFiles.h"
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinDrawContext.h"
@@ -13,8 +14,8 @@ using namespace WinLayer;
 namespace {
 
 constexpr DWORD kDropBoxWindowStyle = WS_CHILD | WS_VISIBLE | BS_OWNERDRAW;
-constexpr uint32_t kLineFeed = 0x0A;
-constexpr uint32_t kCarriageReturn = 0x0D;
+using RawLayer::kLineFeed;
+using RawLayer::kReturn;
 
 struct DropBoxColours {
     COLORREF background;
@@ -108,7 +109,7 @@ void GuiDropBox::Draw(const DRAWITEMSTRUCT& item) {
     for (int32_t start = 0; start <= text.Length(); line.top += step) {
         const int32_t feed = text.FindUnit(kLineFeed, start);
         int32_t end = feed;
-        if (end > start && text.UnitAt(end - 1) == kCarriageReturn) --end;
+        if (end > start && text.UnitAt(end - 1) == kReturn) --end;
         DrawTextRange(dc.Get(), text, start, end, line, format);
         start = feed + 1;
     }

@@ -107,7 +107,6 @@ private:
     void SetDefaultTexts();
     void LookUpTexts();
     void FitControls();
-    int LayOutTimeRows();
     void LayOutTopGroup(int gap);
     void LayOutOptions(int gap);
     void LayOutTargetAndClose();

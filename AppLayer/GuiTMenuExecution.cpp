@@ -7,6 +7,7 @@
 #include "RawLayer/RawShell.h"
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinFontParameters.h"
+#include "WinLayer/WinMenu.h"
 #include "WinLayer/WinMessageBox.h"
 
 using RawLayer::RawLocaleRecord;
@@ -149,9 +150,9 @@ void GuiTMenuExecution::FillManualPopup() {
 
 bool GuiTMenuExecution::InsertLanguageItem(HMENU systemMenu) {
     const RawString text = RawTextMap(TableName(), TitleMenuTable()).Text(Tag().language);
-    if (!RawLayer::LanguageTexts().FillLanguageMenu(languagePopup_, languages_)) {
+    if (!WinLayer::FillLanguageMenu(languagePopup_, RawLayer::LanguageTexts(), languages_)) {
         return WinLayer::InsertMenuText(systemMenu, kMenuLanguagePosition, kAtPosition | MF_GRAYED,
-                                        RawLayer::kLanguageMenuAuto, text);
+                                        WinLayer::kLanguageMenuAuto, text);
     }
     languageAttached_ = WinLayer::InsertMenuText(systemMenu, kMenuLanguagePosition, kAtPosition | MF_POPUP,
                                                  PopupIdentifier(languagePopup_), text);
@@ -181,8 +182,8 @@ void GuiTMenuExecution::ExecuteCommand(WPARAM command) {
     }
     if (identifier >= RawLayer::kManualMenuFirst && identifier <= RawLayer::kManualMenuLast) {
         help_.OpenDocument(help_.ManualOfCommand(identifier));
-    } else if (identifier >= RawLayer::kLanguageMenuAuto && identifier <= RawLayer::kLanguageMenuLast) {
-        ChooseLanguage(static_cast<int32_t>(identifier - RawLayer::kLanguageMenuAuto));
+    } else if (identifier >= WinLayer::kLanguageMenuAuto && identifier <= WinLayer::kLanguageMenuLast) {
+        ChooseLanguage(static_cast<int32_t>(identifier - WinLayer::kLanguageMenuAuto));
     }
 }
 

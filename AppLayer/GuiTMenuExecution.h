@@ -16,7 +16,7 @@
 namespace AppLayer {
 
 // Window menu identifiers; the manuals take RawHelp's kManualMenuFirst..Last, the languages
-// RawLanguageTexts' kLanguageMenuAuto..Last.
+// WinMenu's kLanguageMenuAuto..Last.
 constexpr UINT kMenuVersion = 4108;
 constexpr UINT kMenuHelp = 4109;
 constexpr UINT kMenuMoveToPrimaryScreen = 4110;
@@ -45,7 +45,6 @@ public:
     bool Built() const { return built_; }
     const RawLayer::RawHelp& Help() const { return help_; }
     HMENU HelpPopup() const { return helpPopup_; }
-    HMENU LanguagePopup() const { return languagePopup_; }
 
     // The version line of the menu.
     static const RawLayer::RawString& VersionText();

@@ -72,11 +72,6 @@ void ReadCommonSection(const RawString& mainProfilePath, RawString& guiProfilePa
 
 }  // namespace
 
-const RawString& ProductName() {
-    static const RawString text("Kairodex");
-    return text;
-}
-
 const RawString& UsageText() {
     static const RawString text(
         "Arguments = [-u] [-c] [-w] [-a] [-d] [-t] [-m] [-s SourceFile] [-D Date] [-T Time] [-M MSec] "
@@ -123,6 +118,10 @@ int ProgramEntry(HINSTANCE instance) {
     if (start == StartResult::Stop) return kExitStopped;
     FileTimeJob& job = Job();
     if (job.targets.Count() == 0) return RunDialogMode(job, start == StartResult::SourceUnreadable);
+    return RunCommandLineMode(job, start);
+}
+
+int RunCommandLineMode(const FileTimeJob& job, StartResult start) {
     if (start == StartResult::SourceUnreadable) return kExitFilesFailed;
     return ApplyToAll(job.settings, job.targets) == 0 ? kExitDone : kExitFilesFailed;
 }

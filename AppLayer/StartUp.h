@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "RawLayer/RawList.h"
+#include "RawLayer/RawProductName.h"
 #include "RawLayer/RawString.h"
 
 namespace AppLayer {
@@ -20,7 +21,7 @@ enum class StartResult {
     SourceUnreadable,  // go on, but a named source gave no time: apply nothing
 };
 
-const RawLayer::RawString& ProductName();
+using RawLayer::ProductName;
 const RawLayer::RawString& UsageText();
 
 // The executable's path with its last four units replaced by ".ini".
@@ -28,6 +29,12 @@ RawLayer::RawString MainProfilePath();
 
 StartResult StartUp(HINSTANCE instance, RawLayer::RawParameterList& parameters);
 StartResult LoadSettings(const RawLayer::RawString& mainProfilePath, const RawLayer::RawParameterList& parameters);
+
+struct FileTimeJob;
+
+// Command-line mode: changes the job's targets; kExitDone when every file was changed, else
+// (a file not changed, or no source time to apply) kExitFilesFailed.
+int RunCommandLineMode(const FileTimeJob& job, StartResult start);
 
 // The whole program; returns the process exit code.
 int ProgramEntry(HINSTANCE instance);

@@ -2,36 +2,23 @@
 
 #include <utility>
 
+#include "RawLayer/RawCallText.h"
 #include "RawLayer/RawPath.h"
 
 namespace RawLayer {
 
 namespace {
 
-bool UsesNarrowCall(NativeForm form) { return form == Narrow || form == EmptyText; }
-
-const char* NarrowText(const RawString& text) { return text.IsEmpty() ? "" : text.Bytes(); }
-
-// A Wide copy (shared when text is Wide already) for the wide entry point.
-class WideText {
-public:
-    explicit WideText(const RawString& text) : text_(text, Wide) {}
-    const wchar_t* Units() const { return text_.IsEmpty() ? L"" : text_.WideUnits(); }
-
-private:
-    RawString text_;
-};
-
 bool CreateDirectoryOnly(const RawString& path) {
     if (UsesNarrowCall(path.NativeCallForm())) return CreateDirectoryA(NarrowText(path), nullptr) != FALSE;
-    return CreateDirectoryW(WideText(path).Units(), nullptr) != FALSE;
+    return CreateDirectoryW(WideText(path).Get(), nullptr) != FALSE;
 }
 
 }  // namespace
 
 DWORD FileAttributes(const RawString& path) {
     if (UsesNarrowCall(path.NativeCallForm())) return GetFileAttributesA(NarrowText(path));
-    return GetFileAttributesW(WideText(path).Units());
+    return GetFileAttributesW(WideText(path).Get());
 }
 
 bool Exists(const RawString& path) { return FileAttributes(path) != INVALID_FILE_ATTRIBUTES; }
@@ -62,7 +49,7 @@ bool MoveIntoPlace(const RawString& newFile, const RawString& target) {
     if (UsesNarrowCall(NativeCallForm(newFile, target))) {
         return MoveFileExA(NarrowText(newFile), NarrowText(target), MOVEFILE_WRITE_THROUGH) != FALSE;
     }
-    return MoveFileExW(WideText(newFile).Units(), WideText(target).Units(), MOVEFILE_WRITE_THROUGH) != FALSE;
+    return MoveFileExW(WideText(newFile).Get(), WideText(target).Get(), MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 bool ReplaceWith(const RawString& target, const RawString& newFile, const RawString& backupName) {
@@ -72,13 +59,13 @@ bool ReplaceWith(const RawString& target, const RawString& newFile, const RawStr
                             nullptr, nullptr) != FALSE;
     }
     WideText wideBackup(backupName);
-    return ReplaceFileW(WideText(target).Units(), WideText(newFile).Units(), backup ? wideBackup.Units() : nullptr,
-                        0, nullptr, nullptr) != FALSE;
+    return ReplaceFileW(WideText(target).Get(), WideText(newFile).Get(), backup ? wideBackup.Get() : nullptr, 0,
+                        nullptr, nullptr) != FALSE;
 }
 
 bool DeleteFileAt(const RawString& path) {
     if (UsesNarrowCall(path.NativeCallForm())) return DeleteFileA(NarrowText(path)) != FALSE;
-    return DeleteFileW(WideText(path).Units()) != FALSE;
+    return DeleteFileW(WideText(path).Get()) != FALSE;
 }
 
 bool LastWriteTime(const RawString& path, FILETIME* time) {
@@ -93,7 +80,7 @@ HANDLE OpenFile(const RawString& path, DWORD access, DWORD share, DWORD disposit
     if (UsesNarrowCall(path.NativeCallForm())) {
         return CreateFileA(NarrowText(path), access, share, nullptr, disposition, flagsAndAttributes, nullptr);
     }
-    return CreateFileW(WideText(path).Units(), access, share, nullptr, disposition, flagsAndAttributes, nullptr);
+    return CreateFileW(WideText(path).Get(), access, share, nullptr, disposition, flagsAndAttributes, nullptr);
 }
 
 // ---- FileHandle ----

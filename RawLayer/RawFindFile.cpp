@@ -55,14 +55,14 @@ void RawFindFile::Restart() {
 bool RawFindFile::Advance() {
     // The pattern's encoding decides: ShiftJis the narrow calls, everything else the wide ones.
     bool narrow = pattern_.Encoding() == ShiftJis;
-    if (handle_ == INVALID_HANDLE_VALUE) return narrow ? FirstNarrow() : FirstWide();
+    if (!handle_.IsValid()) return narrow ? FirstNarrow() : FirstWide();
     if (narrow) {
         WIN32_FIND_DATAA data{};
-        if (!FindNextFileA(handle_, &data)) return false;
+        if (!FindNextFileA(handle_.Get(), &data)) return false;
         TakeNarrow(data);
     } else {
         WIN32_FIND_DATAW data{};
-        if (!FindNextFileW(handle_, &data)) return false;
+        if (!FindNextFileW(handle_.Get(), &data)) return false;
         TakeWide(data);
     }
     return true;
@@ -70,8 +70,8 @@ bool RawFindFile::Advance() {
 
 bool RawFindFile::FirstNarrow() {
     WIN32_FIND_DATAA data{};
-    handle_ = FindFirstFileExA(pattern_.Bytes(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
-    if (handle_ == INVALID_HANDLE_VALUE) return false;
+    handle_.Reset(FindFirstFileExA(pattern_.Bytes(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    if (!handle_.IsValid()) return false;
     TakeNarrow(data);
     return true;
 }
@@ -79,8 +79,8 @@ bool RawFindFile::FirstNarrow() {
 bool RawFindFile::FirstWide() {
     RawString widePattern(pattern_, Wide);
     WIN32_FIND_DATAW data{};
-    handle_ = FindFirstFileExW(widePattern.WideUnits(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
-    if (handle_ == INVALID_HANDLE_VALUE) return false;
+    handle_.Reset(FindFirstFileExW(widePattern.WideUnits(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    if (!handle_.IsValid()) return false;
     TakeWide(data);
     return true;
 }
@@ -106,9 +106,6 @@ void RawFindFile::TakeWide(const WIN32_FIND_DATAW& data) {
     fullPath_ = JoinPath(directory_, name_);
 }
 
-void RawFindFile::CloseSearch() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-}
+void RawFindFile::CloseSearch() { handle_.Reset(); }
 
 }  // namespace RawLayer

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "RawLayer/RawHandleOwner.h"
 #include "RawLayer/RawString.h"
 
 namespace RawLayer {
@@ -50,7 +51,7 @@ private:
     uint64_t size_ = 0;  // little-endian: low word first
     RawString name_;
     RawString fullPath_;
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    FindHandle handle_;
     bool finished_ = false;  // set after the end; cleared by Restart
     RawString directory_;    // without a trailing separator
     RawString pattern_;      // JoinPath(directory_, "*.*")

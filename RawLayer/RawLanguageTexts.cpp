@@ -5,6 +5,7 @@
 #include "RawLayer/RawLineFile.h"
 #include "RawLayer/RawPath.h"
 #include "RawLayer/RawProfile.h"
+#include "RawLayer/RawScopedLock.h"
 #include "RawLayer/RawSpecialPath.h"
 
 namespace RawLayer {
@@ -30,11 +31,6 @@ const RawString& LanguageFileName() {
     return name;
 }
 
-const RawString& AutoItemText() {
-    static const RawString text("(Auto)");
-    return text;
-}
-
 RawString MakeKey(const RawString& tableName, const RawString& tag) {
     static const RawString separator("_");
     RawString key(tableName);
@@ -46,20 +42,13 @@ RawString MakeKey(const RawString& tableName, const RawString& tag) {
 // text does not start with a number.
 int32_t LanguageId(const RawString& value) { return static_cast<int32_t>(value.ParseNumber().Signed()); }
 
-// The name of a "[...]" header line: up to its last "]", or to the end when it has none.
-RawString SectionName(const RawString& line) {
-    static const RawString bracket("]");
-    const int32_t end = line.FindLastOf(bracket, 1, line.Length());
-    return RawString::FromRange(line, 1, end);
-}
-
 // One entry per section header of the file, in file order; empty names are left out, as no
 // language can be chosen by them.
 void ListSections(const RawString& path, RawParameterList& languages) {
     RawLineFile reader(path);
     if (!reader.OpenRead()) return;
     for (LineRecord line = reader.NextLine(); line.found; line = reader.NextLine()) {
-        if (line.text.UnitAt(0) != '[') continue;
+        if (!IsSectionHeader(line.text)) continue;
         const RawString name = SectionName(line.text);
         if (!name.IsEmpty()) languages.Add(name);
     }
@@ -75,79 +64,39 @@ void RemoveFirstNamed(RawParameterList& list, const RawString& name) {
     }
 }
 
-void AppendMenuItem(HMENU popup, UINT identifier, const RawString& text, bool checked) {
-    const UINT flags = MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED);
-    switch (text.NativeCallForm()) {
-        case WideDirect:
-            AppendMenuW(popup, flags, identifier, text.WideUnits());
-            break;
-        case WideConverted: {
-            const RawString wide(text, Wide);
-            AppendMenuW(popup, flags, identifier, wide.WideUnits());
-            break;
-        }
-        default:
-            AppendMenuA(popup, flags, identifier, text.Bytes());
-            break;
-    }
-}
-
-bool IsControlLetter(uint32_t unit) { return unit == 'n' || unit == 't' || unit == 's'; }
-
-// Appends what backslash n, t or s stands for.
-void AppendControl(RawString& result, uint32_t letter) {
-    if (letter == 'n') {
-        result.Append('\r');
-        result.Append('\n');
-    } else {
-        result.Append(letter == 't' ? '\t' : ' ');
-    }
-}
-
 }  // namespace
-
-class RawLanguageTexts::Lock {
-public:
-    explicit Lock(const RawLanguageTexts& store) : lock_(&store.lock_) { EnterCriticalSection(lock_); }
-    ~Lock() { LeaveCriticalSection(lock_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    CRITICAL_SECTION* lock_;
-};
 
 RawLanguageTexts::RawLanguageTexts() { InitializeCriticalSection(&lock_); }
 
 RawLanguageTexts::~RawLanguageTexts() { DeleteCriticalSection(&lock_); }
 
 void RawLanguageTexts::SetFilePath(const RawString& path) {
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     filePath_ = path;
 }
 
 RawString RawLanguageTexts::FilePath() const {
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     return filePath_;
 }
 
 void RawLanguageTexts::SetLanguageName(const RawString& name) {
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     languageName_ = name;
 }
 
 RawString RawLanguageTexts::LanguageName() const {
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     return languageName_;
 }
 
 RawString RawLanguageTexts::CurrentSection() const {
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     return currentSection_;
 }
 
 RawParameterList RawLanguageTexts::LanguageMap() const {
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     return languageMap_;
 }
 
@@ -158,12 +107,12 @@ void RawLanguageTexts::FindLanguageFile(const RawString& configFolder) {
     if (!configFolder.IsEmpty()) found = JoinPath(configFolder, LanguageFileName());
     if (found.IsEmpty() || !IsFile(found)) found = JoinPath(ModuleDirectory(Utf8), LanguageFileName());
     if (!IsFile(found)) return;
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     if (filePath_.IsEmpty()) filePath_ = found;
 }
 
 void RawLanguageTexts::LoadLanguageMap() {
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     if (filePath_.IsEmpty()) return;
     RawProfile profile(filePath_);
     if (profile.ReadSection(languageMap_, LangMapSection())) {
@@ -176,7 +125,7 @@ void RawLanguageTexts::LoadLanguageMap() {
 }
 
 RawString RawLanguageTexts::AutoSection() const {
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     const int32_t language = CurrentUiLanguage();
     for (const RawParameterUnit& unit : languageMap_) {
         // Tag 0 marks a language without identifier, never an automatic choice.
@@ -186,7 +135,7 @@ RawString RawLanguageTexts::AutoSection() const {
 }
 
 void RawLanguageTexts::SelectSection(const RawString& name) {
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     currentSection_ = name.IsEmpty() ? AutoSection() : name;
     if (filePath_.IsEmpty()) {
         fileTexts_.Reset();
@@ -198,7 +147,7 @@ void RawLanguageTexts::SelectSection(const RawString& name) {
 }
 
 void RawLanguageTexts::RegisterTexts(const RawString& tableName, const RawLocaleRecord* table) {
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     if (!table || registeredTables_.Contains(table)) return;
     registeredTables_.Add(const_cast<RawLocaleRecord*>(table));  // the list only points at it
     for (const RawLocaleRecord* record = table; !record->tag.IsEmpty(); ++record) {
@@ -207,7 +156,7 @@ void RawLanguageTexts::RegisterTexts(const RawString& tableName, const RawLocale
 }
 
 RawString RawLanguageTexts::GetText(const RawString& tableName, const RawString& tag) {
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     const RawString key = MakeKey(tableName, tag);
     if (const RawParameterUnit* unit = fileTexts_.Find(key)) return unit->value;
     dirty_ = true;
@@ -217,7 +166,7 @@ RawString RawLanguageTexts::GetText(const RawString& tableName, const RawString&
 }
 
 void RawLanguageTexts::SaveTexts() {
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     if (!dirty_ || filePath_.IsEmpty()) return;
     dirty_ = false;
     RawParameterList merged;
@@ -235,25 +184,8 @@ void RawLanguageTexts::SaveTexts() {
     RawProfile(filePath_).WriteSection(merged, currentSection_);
 }
 
-bool RawLanguageTexts::FillLanguageMenu(HMENU popup, RawParameterList& languages) const {
-    RawString current;
-    {
-        Lock hold(*this);
-        languages = languageMap_;
-        current = languageName_;
-    }
-    if (!popup || languages.Count() < 2) return false;
-    AppendMenuItem(popup, kLanguageMenuAuto, AutoItemText(), current.IsEmpty());
-    UINT identifier = kLanguageMenuAuto + 1;
-    for (const RawParameterUnit& unit : languages) {
-        if (identifier > kLanguageMenuLast) break;
-        AppendMenuItem(popup, identifier++, unit.name, unit.name.Equals(current));
-    }
-    return true;
-}
-
 RawString RawLanguageTexts::ChooseLanguage(int32_t position) {
-    Lock hold(*this);
+    RawScopedLock hold(lock_);
     int32_t index = 1;
     for (const RawParameterUnit& unit : languageMap_) {
         if (index++ == position) {
@@ -275,27 +207,7 @@ void SetUiLanguageSource(UiLanguageSource source) { g_uiLanguageSource = source;
 
 RawString EscapeText(const RawString& text) { return text.EscapeControls(); }
 
-RawString UnescapeText(const RawString& text) {
-    RawString result(text.Encoding(), text.Length());
-    const int32_t length = text.Length();
-    for (int32_t pos = 0; pos < length;) {
-        int32_t start = pos;
-        if (text.UnitAt(pos) == '\\' && pos + 1 < length) {
-            const uint32_t next = text.UnitAt(pos + 1);
-            if (IsControlLetter(next)) {
-                AppendControl(result, next);
-                pos += 2;
-                continue;
-            }
-            start = pos + 1;  // any other character stands for itself, a backslash too
-        }
-        int32_t end = start + text.TrailCount(start) + 1;
-        if (end > length) end = length;
-        result.AppendRange(text, start, end);
-        pos = end;
-    }
-    return result;
-}
+RawString UnescapeText(const RawString& text) { return text.UnescapeControls(); }
 
 // ---- RawTextMap ----
 

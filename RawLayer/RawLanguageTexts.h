@@ -13,10 +13,6 @@
 
 namespace RawLayer {
 
-// Language menu identifiers: "(Auto)", then one per language up to the last.
-constexpr UINT kLanguageMenuAuto = 4144;
-constexpr UINT kLanguageMenuLast = 4173;
-
 class RawLanguageTexts {
 public:
     RawLanguageTexts();
@@ -53,17 +49,11 @@ public:
     // Writes the current section back, sorted by key, when some lookup missed the file.
     void SaveTexts();
 
-    // Fills popup with "(Auto)" and one item per language (at most 29), the current choice
-    // checked; languages receives a shared copy of the language map it offers. False, with
-    // nothing added, when there are fewer than two languages.
-    bool FillLanguageMenu(HMENU popup, RawParameterList& languages) const;
-    // The choice of menu item `position` (0 = "(Auto)"): the language name it selects, empty for
+    // The choice of language menu item `position` (0 = "(Auto)"): the language name it selects, empty for
     // the automatic choice, whose section also becomes current at once.
     RawString ChooseLanguage(int32_t position);
 
 private:
-    class Lock;
-
     RawString filePath_;
     RawString languageName_;
     RawString currentSection_;

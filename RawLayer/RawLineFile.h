@@ -116,7 +116,6 @@ public:
     bool Close();
 
     void SetRequestedEncoding(StringEncoding encoding) { requested_ = encoding; }
-    StringEncoding RequestedEncoding() const { return requested_; }
     void SetWriteSignature(bool write);
     void SetFlags(uint16_t flags) { flags_ = flags; }
     uint16_t Flags() const { return flags_; }

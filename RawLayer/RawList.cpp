@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "RawLayer/RawScopedLock.h"
+
 namespace RawLayer {
 
 namespace {
@@ -39,17 +41,20 @@ void RawListBody::NewBody() {
 
 void RawListBody::ShareBody(const RawListBody& other) {
     RawListStorage* shared = other.body_;
-    EnterCriticalSection(&shared->lock);
-    ++shared->shareCount;
-    LeaveCriticalSection(&shared->lock);
+    {
+        RawScopedLock lock(shared->lock);
+        ++shared->shareCount;
+    }
     body_ = shared;
 }
 
 void RawListBody::ReleaseBody() {
     if (!body_) return;
-    EnterCriticalSection(&body_->lock);
-    const int32_t holders = body_->shareCount--;
-    LeaveCriticalSection(&body_->lock);
+    int32_t holders;
+    {
+        RawScopedLock lock(body_->lock);
+        holders = body_->shareCount--;
+    }
     if (holders == 0) {
         // Last holder: this handle's allocator disposes of what is left.
         while (body_->count > 0) Remove(FirstNode());

@@ -37,8 +37,6 @@ public:
 protected:
     RawListStorage* body_ = nullptr;
     Allocator* allocator_ = nullptr;
-
-    friend class RawListSort;
 };
 
 template <class T>
@@ -114,9 +112,9 @@ public:
     RawListIterator<T> end() const { return RawListIterator<T>(EndNode()); }
 };
 
-// Typed operations for plain record elements.
+// Typed operations for plain record elements: the same as for class elements.
 template <class T>
-class RawListBodyP : public RawListBodyR<T> {};
+using RawListBodyP = RawListBodyR<T>;
 
 // List handle: its own allocator comes first, so the handle is its own allocator.
 template <class Alloc, class Body>
@@ -149,15 +147,13 @@ using RawListR = RawListHandle<Alloc, RawListBodyR<T>>;
 template <class Alloc, class T>
 using RawListP = RawListHandle<Alloc, RawListBodyP<T>>;
 
+// A comparison made for one list; the list sorts itself (RawListBody::Sort) and keeps its own
+// count, so the sort keeps nothing of it.
 class RawListSort {
 public:
-    explicit RawListSort(RawListProperty& list) : list_(&list) {}
+    explicit RawListSort(RawListProperty&) {}
     virtual ~RawListSort() = default;
     virtual int Compare(void* a, void* b) = 0;
-
-protected:
-    RawListProperty* list_;  // the sorted list, whose count the sort keeps right
-    friend class RawListBody;
 };
 
 template <class T>

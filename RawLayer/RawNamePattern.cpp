@@ -1,10 +1,10 @@
 #include "RawLayer/RawNamePattern.h"
 
+#include "RawLayer/RawCodeUnits.h"
+
 namespace RawLayer {
 
 namespace {
-
-uint32_t FoldAscii(uint32_t unit) { return (unit >= 'a' && unit <= 'z') ? unit - 32 : unit; }
 
 // The unit an escape "%x" stands for; %n is handled by the caller.
 uint32_t EscapedUnit(uint32_t code) {

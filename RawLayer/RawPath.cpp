@@ -2,17 +2,11 @@
 
 #include <algorithm>
 
+#include "RawLayer/RawCodeUnits.h"
+
 namespace RawLayer {
 
 namespace {
-
-bool IsShiftJisLead(uint32_t unit) {
-    return (unit >= 0x81 && unit <= 0x9F) || (unit >= 0xE0 && unit <= 0xEF);
-}
-
-bool IsAsciiLetter(uint32_t unit) {
-    return (unit >= 'A' && unit <= 'Z') || (unit >= 'a' && unit <= 'z');
-}
 
 const RawString& Backslash() {
     static const RawString text("\\");

@@ -29,16 +29,6 @@ int32_t FindUnitFrom(const RawString& text, uint32_t unit, int32_t from, int32_t
     return end;
 }
 
-bool IsHeader(const RawString& line) { return line.Length() > 0 && line.UnitAt(0) == '['; }
-
-// The name of a header runs from its second unit to its last "]", or to the end without one.
-int32_t NameEnd(const RawString& header) {
-    for (int32_t pos = header.Length() - 1; pos >= 1; --pos) {
-        if (header.UnitAt(pos) == ']') return pos;
-    }
-    return header.Length();
-}
-
 // ASCII letters folded; texts of different encodings are compared as UTF-16.
 bool SameName(const RawString& text, int32_t first, int32_t end, const RawString& name) {
     if (text.Encoding() == name.Encoding()) return text.RangeEqualsIgnoreCase(first, end, name, 0, name.Length());
@@ -80,10 +70,10 @@ void ParseEntries(const RawString& line, RawParameterList& list) {
 
 void ParseSections(RawLineFile& reader, RawParameterList& list, const RawString& section) {
     LineRecord line = reader.NextLine();
-    while (line.found && !IsHeader(line.text)) line = reader.NextLine();
+    while (line.found && !IsSectionHeader(line.text)) line = reader.NextLine();
     while (line.found) {
-        const bool wanted = SameName(line.text, 1, NameEnd(line.text), section);
-        for (line = reader.NextLine(); line.found && !IsHeader(line.text); line = reader.NextLine()) {
+        const bool wanted = SameName(line.text, 1, SectionNameEnd(line.text), section);
+        for (line = reader.NextLine(); line.found && !IsSectionHeader(line.text); line = reader.NextLine()) {
             if (wanted) ParseEntries(line.text, list);
         }
     }
@@ -105,14 +95,14 @@ void WriteEntries(RawLineFile& writer, const RawParameterList& list, const RawSt
 bool CopyReplacing(RawLineFile& reader, RawLineFile& writer, const RawParameterList& list, const RawString& section) {
     bool placed = false;
     LineRecord line = reader.NextLine();
-    for (; line.found && !IsHeader(line.text); line = reader.NextLine()) writer.WriteLine(line.text);
+    for (; line.found && !IsSectionHeader(line.text); line = reader.NextLine()) writer.WriteLine(line.text);
     while (line.found) {
-        const int32_t nameEnd = NameEnd(line.text);
+        const int32_t nameEnd = SectionNameEnd(line.text);
         const bool match = SameName(line.text, 1, nameEnd, section);
         if (!match) writer.WriteLine(Header(line.text, 1, nameEnd));
         if (match && !placed) WriteEntries(writer, list, section);
         placed = placed || match;
-        for (line = reader.NextLine(); line.found && !IsHeader(line.text); line = reader.NextLine()) {
+        for (line = reader.NextLine(); line.found && !IsSectionHeader(line.text); line = reader.NextLine()) {
             if (!match) writer.WriteLine(line.text);
         }
     }
@@ -120,6 +110,17 @@ bool CopyReplacing(RawLineFile& reader, RawLineFile& writer, const RawParameterL
 }
 
 }  // namespace
+
+bool IsSectionHeader(const RawString& line) { return line.UnitAt(0) == '['; }
+
+int32_t SectionNameEnd(const RawString& header) {
+    for (int32_t pos = header.Length() - 1; pos >= 1; --pos) {
+        if (header.UnitAt(pos) == ']') return pos;
+    }
+    return header.Length();
+}
+
+RawString SectionName(const RawString& header) { return RawString::FromRange(header, 1, SectionNameEnd(header)); }
 
 RawProfile::RawProfile() = default;
 

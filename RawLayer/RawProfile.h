@@ -13,6 +13,15 @@ namespace RawLayer {
 
 class RawLineFile;
 
+// A line that opens a section: its first unit is "[". Header lines are scanned unit by unit:
+// the lines come as UTF-8, UTF-16 units or single bytes, where "[" and "]" are never part of
+// another character.
+bool IsSectionHeader(const RawString& line);
+// Where the name of a header line ends: at its last "]" after the "[", else at the line's end.
+int32_t SectionNameEnd(const RawString& header);
+// The name of a header line: from its second unit to SectionNameEnd.
+RawString SectionName(const RawString& header);
+
 class RawProfile {
 public:
     RawProfile();
@@ -34,11 +43,6 @@ public:
     RawString GetValue(const RawString& section, const RawString& key, const RawString& defaultValue);
     // Sets one key, keeping the section's other entries; a new key goes to the end.
     bool SetValue(const RawString& section, const RawString& key, const RawString& value);
-
-    // What the last read of the file found: its encoding (0 none yet or plain ASCII, 8 when the
-    // content did not decode cleanly and is kept as bytes) and whether it had a byte-order mark.
-    int32_t RememberedEncoding() const { return encoding_; }
-    bool RememberedByteOrderMark() const { return byteOrderMark_ != 0; }
 
     // Longest line a profile may hold; longer ones make reads stop there and saves refuse.
     static constexpr int32_t kLongestLine = 16 * 1024 * 1024;

@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include "RawLayer/RawCallText.h"
+
 namespace RawLayer {
 
 namespace {
@@ -21,13 +23,12 @@ RawShell::RawShell(const RawString& program, const RawString& directory) : progr
 RawShell::~RawShell() { CloseProcess(); }
 
 void RawShell::CloseProcess() {
-    if (processHandle_) CloseHandle(processHandle_);
-    processHandle_ = nullptr;
+    processHandle_.Reset();
     processId_ = 0;
 }
 
 void RawShell::TakeProcess(HANDLE process) {
-    processHandle_ = process;
+    processHandle_.Reset(process);
     processId_ = process ? GetProcessId(process) : 0;
 }
 
@@ -35,7 +36,7 @@ bool RawShell::Execute(const RawString& parameters, const RawString& verb) {
     CloseProcess();
     parameters_ = parameters;
     const NativeForm form = CombineForms(NativeCallForm(program_, parameters_, directory_), verb.NativeCallForm());
-    return form == Narrow || form == EmptyText ? ExecuteNarrow(verb) : ExecuteWide(verb);
+    return UsesNarrowCall(form) ? ExecuteNarrow(verb) : ExecuteWide(verb);
 }
 
 bool RawShell::ExecuteNarrow(const RawString& verb) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "RawLayer/RawHandleOwner.h"
 #include "RawLayer/RawString.h"
 
 namespace RawLayer {
@@ -32,7 +33,7 @@ public:
     void SetDirectory(const RawString& directory) { directory_ = directory; }
     void SetShowCommand(uint32_t showCommand) { showCommand_ = showCommand; }
 
-    HANDLE ProcessHandle() const { return processHandle_; }
+    HANDLE ProcessHandle() const { return processHandle_.Get(); }
     DWORD ProcessId() const { return processId_; }
     const RawString& Program() const { return program_; }
     const RawString& Parameters() const { return parameters_; }
@@ -44,7 +45,7 @@ private:
     bool ExecuteWide(const RawString& verb);
     void TakeProcess(HANDLE process);
 
-    HANDLE processHandle_ = nullptr;  // owned; null when none
+    KernelHandle processHandle_;  // null when none
     DWORD processId_ = 0;
     RawString program_;
     RawString parameters_;

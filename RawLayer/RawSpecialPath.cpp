@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "RawLayer/RawCodeUnits.h"
 #include "RawLayer/RawFile.h"
 #include "RawLayer/RawPath.h"
 
@@ -79,8 +80,6 @@ RawString QueryNative(PathQuery query, StringEncoding encoding, DWORD firstUnits
 RawString InEncoding(const RawString& text, StringEncoding encoding) {
     return text.Encoding() == encoding ? text : RawString(text, encoding);
 }
-
-bool IsAsciiLetter(uint32_t unit) { return (unit >= 'A' && unit <= 'Z') || (unit >= 'a' && unit <= 'z'); }
 
 // A drive letter and colon, or two leading backslashes.
 bool IsAbsoluteSetting(const RawString& path) {

@@ -146,6 +146,8 @@ public:
     void AppendDecimalWidth(uint64_t value, int32_t width);
 
     RawString EscapeControls() const;
+    // Backslash n gives CR LF, t a tab, s a space, any other character itself; a backslash that
+    // ends the text stays a backslash.
     RawString UnescapeControls() const;
 
     NativeForm NativeCallForm() const;
@@ -155,7 +157,6 @@ private:
     static RawStringBody* NewBody(StringOwnership ownership, StringEncoding encoding);
     static void ReleaseBody(RawStringBody* body);
     void Grow(int32_t units, bool exact);
-    void ConvertFrom(const RawString& source, StringEncoding encoding);
 
     RawStringBody* body_;
 };

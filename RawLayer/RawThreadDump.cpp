@@ -5,6 +5,7 @@
 
 #include "RawLayer/RawFile.h"
 #include "RawLayer/RawPath.h"
+#include "RawLayer/RawProductName.h"
 #include "RawLayer/RawSpecialPath.h"
 #include "RawLayer/RawTimeText.h"
 
@@ -22,11 +23,6 @@ struct HandlerSlot {
 HandlerSlot& Slot() {
     static HandlerSlot slot;
     return slot;
-}
-
-const RawString& ProductName() {
-    static const RawString name("Kairodex");
-    return name;
 }
 
 const RawString& DumpPart() {
@@ -48,21 +44,6 @@ SYSTEMTIME CurrentUtcTime() {
     if (SystemTimeToFileTime(&now, &fileTime) && FileTimeToSystemTime(&fileTime, &normal)) return normal;
     return now;
 }
-
-class HandleOwner {
-public:
-    explicit HandleOwner(HANDLE handle) : handle_(handle) {}
-    ~HandleOwner() {
-        if (IsValid()) CloseHandle(handle_);
-    }
-    HandleOwner(const HandleOwner&) = delete;
-    HandleOwner& operator=(const HandleOwner&) = delete;
-    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 }  // namespace
 
@@ -87,7 +68,7 @@ RawString RawThreadDump::MakeDumpPath(const SYSTEMTIME& utc) const {
     RawString stamp = FormatDate(utc, 0);
     stamp.Concat("_", FormatTime(utc, 0), "_", FormatMSec(utc));
     RawString path(folder_);
-    path.Reserve(260);
+    path.Reserve(MAX_PATH);
     if (path.Length() > 0 && !IsSeparator(path, path.Length() - 1)) path.Append('\\');
     path.Concat(name_, "_", DumpPart());
     if (!stamp.IsEmpty()) path.Concat("_", stamp);
@@ -103,10 +84,11 @@ void RawThreadDump::HandleFault(EXCEPTION_POINTERS* info) {
     exception.ThreadId = GetCurrentThreadId();
     exception.ExceptionPointers = info;
     exception.ClientPointers = TRUE;
-    HandleOwner file(
-        OpenFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS, 0));
-    if (!file.IsValid()) return;
-    MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file.Get(), MiniDumpWithFullMemory,
+    constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE;
+    FileHandle file;
+    file.Attach(OpenFile(path, kAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS, 0), kAccess);
+    if (!file.IsOpen()) return;
+    MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file.Handle(), MiniDumpWithFullMemory,
                       info ? &exception : nullptr, nullptr, nullptr);
 }
 

@@ -3,33 +3,22 @@
 #include <algorithm>
 #include <climits>
 
+#include "RawLayer/RawCallText.h"
+#include "RawLayer/RawCodeUnits.h"
 #include "RawLayer/RawDroppedFiles.h"
 #include "WinLayer/WinDialog.h"
 
 namespace WinLayer {
 
+using RawLayer::NarrowText;
 using RawLayer::RawString;
 using RawLayer::StringEncoding;
+using RawLayer::UsesNarrowCall;
+using RawLayer::WideText;
 
 namespace {
 
 constexpr int kTabLength = 4;
-
-bool UsesNarrowCall(RawLayer::NativeForm form) { return form == RawLayer::Narrow || form == RawLayer::EmptyText; }
-
-// Bytes for a ...A call; an empty text of any encoding is "".
-const char* NarrowText(const RawString& text) { return text.IsEmpty() ? "" : text.Bytes(); }
-
-// Text for a ...W call: shares a Wide body, else holds a temporary Wide copy.
-class WideText {
-public:
-    explicit WideText(const RawString& text) : text_(text, RawLayer::Wide) {}
-    const wchar_t* Get() const { return text_.IsEmpty() ? L"" : text_.WideUnits(); }
-    int32_t Length() const { return text_.Length(); }
-
-private:
-    RawString text_;
-};
 
 struct ClippedRange {
     int32_t first;
@@ -113,17 +102,6 @@ WinTextExtent ConvertedExtent(HDC dc, const RawString& text, ClippedRange range)
     return result;
 }
 
-int32_t Utf8SequenceLength(uint8_t lead) {
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
-    if (lead >= 0xE0 && lead <= 0xEF) return 3;
-    if (lead >= 0xF0 && lead <= 0xF7) return 4;
-    if (lead >= 0xF8 && lead <= 0xFB) return 5;
-    if (lead >= 0xFC && lead <= 0xFD) return 6;
-    return 1;
-}
-
-bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-
 DRAWTEXTPARAMS DrawParameters() {
     DRAWTEXTPARAMS parameters = {};
     parameters.cbSize = sizeof(parameters);
@@ -196,8 +174,8 @@ int32_t MapExtentsToUtf8(const uint8_t* bytes, int32_t byteCount, const wchar_t*
     int32_t unit = 0;
     int extent = 0;
     for (int32_t i = 0; i < byteCount;) {
-        int32_t length = std::min(Utf8SequenceLength(bytes[i]), byteCount - i);
-        int32_t units = unit + 1 < wideCount && IsHighSurrogate(wide[unit]) ? 2 : 1;
+        int32_t length = std::min(RawLayer::Utf8Trail(bytes[i]) + 1, byteCount - i);
+        int32_t units = unit + 1 < wideCount && RawLayer::IsHighSurrogate(wide[unit]) ? 2 : 1;
         // Malformed input may leave fewer units than characters: keep the last extent.
         if (unit < wideCount) extent = wideExtents[unit + units - 1];
         if (unit + units <= wideFit) fit = i + length;

@@ -23,7 +23,6 @@ public:
     void SelectFont(HFONT font) { Select(font, saved_[kFont]); }
     void SelectPen(HPEN pen) { Select(pen, saved_[kPen]); }
     void SelectBrush(HBRUSH brush) { Select(brush, saved_[kBrush]); }
-    void SelectBitmap(HBITMAP bitmap) { Select(bitmap, saved_[kBitmap]); }
     void SetTextColour(COLORREF colour);
     void SetTransparentBackground();
 
@@ -31,7 +30,7 @@ public:
     void Restore();
 
 private:
-    enum Kind { kFont, kPen, kBrush, kBitmap, kKinds };
+    enum Kind { kFont, kPen, kBrush, kKinds };
     void Select(HGDIOBJ object, HGDIOBJ& saved);
 
     HDC dc_;

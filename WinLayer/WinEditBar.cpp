@@ -2,6 +2,7 @@
 
 #include "RawLayer/RawLanguageTexts.h"
 #include "WinLayer/WinCalls.h"
+#include "WinLayer/WinMenu.h"
 
 namespace WinLayer {
 
@@ -20,21 +21,6 @@ const RawLayer::RawLocaleRecord* EditBarTexts() {
     };
     return kTexts;
 }
-
-// A popup menu destroyed at the end of its scope.
-class OwnedMenu {
-public:
-    explicit OwnedMenu(HMENU menu) : menu_(menu) {}
-    ~OwnedMenu() {
-        if (menu_) DestroyMenu(menu_);
-    }
-    OwnedMenu(const OwnedMenu&) = delete;
-    OwnedMenu& operator=(const OwnedMenu&) = delete;
-    HMENU Get() const { return menu_; }
-
-private:
-    HMENU menu_;
-};
 
 }  // namespace
 

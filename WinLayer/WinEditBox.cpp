@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "RawLayer/RawClipboard.h"
+#include "RawLayer/RawCodeUnits.h"
 #include "RawLayer/RawDroppedFiles.h"
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinGdiObjects.h"
@@ -13,8 +14,8 @@ using RawLayer::RawString;
 
 namespace {
 
-constexpr wchar_t kSpace = 32;
-constexpr wchar_t kDelete = 127;
+using RawLayer::kDelete;
+using RawLayer::kSpace;
 constexpr LONG kMeasureExtent = 32767;
 constexpr UINT kLineHeightFormat = DT_NOPREFIX | DT_TABSTOP | DT_EXPANDTABS;
 constexpr UINT kFitFormat = DT_NOPREFIX;

@@ -1,16 +1,18 @@
 #include "WinLayer/WinEditBoxBasic.h"
 
+#include "RawLayer/RawCodeUnits.h"
+
 namespace WinLayer {
 
 using RawLayer::RawString;
 
 namespace {
 
-constexpr uint32_t kTab = 9;
-constexpr uint32_t kLineFeed = 10;
-constexpr uint32_t kReturn = 13;
-constexpr uint32_t kSpace = 32;
-constexpr uint32_t kDelete = 127;
+using RawLayer::kDelete;
+using RawLayer::kLineFeed;
+using RawLayer::kReturn;
+using RawLayer::kSpace;
+using RawLayer::kTab;
 
 bool IsWordUnit(uint32_t unit) {
     return (unit >= '0' && unit <= '9') || (unit >= 'A' && unit <= 'Z') || unit == '_' || (unit >= 'a' && unit <= 'z');

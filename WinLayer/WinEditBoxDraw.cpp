@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "RawLayer/RawCodeUnits.h"
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinDrawing.h"
 #include "WinLayer/WinGdiObjects.h"
@@ -12,9 +13,9 @@ using RawLayer::RawString;
 
 namespace {
 
-constexpr uint32_t kTab = 9;
-constexpr uint32_t kLineFeed = 10;
-constexpr uint32_t kReturn = 13;
+using RawLayer::kLineFeed;
+using RawLayer::kReturn;
+using RawLayer::kTab;
 constexpr UINT kTabMeasureFormat = DT_NOPREFIX | DT_TABSTOP | DT_EXPANDTABS;
 constexpr UINT kRunFormat = DT_NOPREFIX | DT_SINGLELINE | DT_NOCLIP | DT_LEFT | DT_TOP;
 constexpr COLORREF kSelectionColour = 0xFFD0C0;

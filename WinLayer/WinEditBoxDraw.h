@@ -63,7 +63,6 @@ public:
     RECT CaretRect(int32_t index, int32_t width) const;
     // The caret cell of index in client coordinates, clipped to the content rectangle.
     RECT CaretCell(int32_t index, const RECT& contentRect, POINT scroll) const;
-    int32_t TabWidth() const { return tabWidth_; }
     int32_t UnitWidth(int32_t index) const;
 
     // Selection and composition cells, text, caret and frame onto the box's surface.

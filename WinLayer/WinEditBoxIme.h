@@ -26,7 +26,6 @@ public:
     // window, or leaves the window without one in a read-only or password box.
     void Prepare();
     bool HasContext() const { return context_ != nullptr; }
-    bool IsComposing() const { return composing_; }
 
     // The IME messages of a box with a context; NotHandled for the others.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -15,8 +15,9 @@ using RawLayer::RawString;
 
 namespace {
 
-// ChooseFontW flags: CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_FORCEFONTEXIST | CF_NOVERTFONTS.
-constexpr DWORD kChooseFontFlags = 0x1010140;
+// The dialog starts from the given font, offers effects and colour, and lists only existing,
+// horizontal fonts.
+constexpr DWORD kChooseFontFlags = CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_FORCEFONTEXIST | CF_NOVERTFONTS;
 
 struct IntegerKey {
     const char* name;

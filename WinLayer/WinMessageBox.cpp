@@ -1,5 +1,7 @@
 #include "WinLayer/WinMessageBox.h"
 
+#include "RawLayer/RawCallText.h"
+
 using RawLayer::RawString;
 
 namespace WinLayer {
@@ -8,16 +10,11 @@ void ShowWarning(const RawString& text, const RawString& caption) { ShowWarning(
 
 void ShowWarning(HWND owner, const RawString& text, const RawString& caption) {
     const UINT style = MB_OK | MB_ICONWARNING;
-    switch (RawLayer::NativeCallForm(text, caption)) {
-        case RawLayer::Narrow:
-        case RawLayer::EmptyText:
-            MessageBoxA(owner, text.Bytes(), caption.Bytes(), style);
-            break;
-        default: {
-            RawString wideText(text, RawLayer::Wide), wideCaption(caption, RawLayer::Wide);
-            MessageBoxW(owner, wideText.WideUnits(), wideCaption.WideUnits(), style);
-        }
+    if (RawLayer::UsesNarrowCall(RawLayer::NativeCallForm(text, caption))) {
+        MessageBoxA(owner, RawLayer::NarrowText(text), RawLayer::NarrowText(caption), style);
+        return;
     }
+    MessageBoxW(owner, RawLayer::WideText(text).Get(), RawLayer::WideText(caption).Get(), style);
 }
 
 }  // namespace WinLayer

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "RawLayer/RawScopedLock.h"
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinGdiObjects.h"
@@ -260,16 +261,13 @@ bool WinView::AdjustTrackLimits(SIZE&, SIZE&) { return false; }
 void WinView::OnSizeStateChanged(int, int) {}
 
 HWND WinView::BlockingWindow() const {
-    EnterCriticalSection(&lock_);
-    HWND window = blockingWindow_;
-    LeaveCriticalSection(&lock_);
-    return window;
+    RawLayer::RawScopedLock hold(lock_);
+    return blockingWindow_;
 }
 
 void WinView::SetBlockingWindow(HWND window) {
-    EnterCriticalSection(&lock_);
+    RawLayer::RawScopedLock hold(lock_);
     blockingWindow_ = window;
-    LeaveCriticalSection(&lock_);
 }
 
 WinView* WinView::Root() {

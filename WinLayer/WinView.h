@@ -18,10 +18,10 @@ namespace WinLayer {
 constexpr LRESULT NotHandled = INT_MAX;
 
 // Framework messages.
-constexpr UINT ActivateBlocker = 0x8000;   // relayed to the blocking window of a blocked dialog
-constexpr UINT BringToFront = 0x8001;      // raise a dialog, then its blocking window
-constexpr UINT TabNavigate = 0x8002;       // wParam sender identifier, lParam 1 for backwards
-constexpr UINT FrameworkMessage = 0x8003;  // goes to OnFrameworkMessage
+constexpr UINT ActivateBlocker = WM_APP;       // relayed to the blocking window of a blocked dialog
+constexpr UINT BringToFront = WM_APP + 1;      // raise a dialog, then its blocking window
+constexpr UINT TabNavigate = WM_APP + 2;       // wParam sender identifier, lParam 1 for backwards
+constexpr UINT FrameworkMessage = WM_APP + 3;  // goes to OnFrameworkMessage
 
 // Notification code (high word of WM_COMMAND) of Escape in a view.
 constexpr int NotifyCancel = 0x1004;

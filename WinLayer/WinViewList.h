@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "RawLayer/RawList.h"
+#include "RawLayer/RawScopedLock.h"
 
 namespace WinLayer {
 
@@ -32,15 +33,9 @@ class WinViewHookList : public RawLayer::RawListR<WinViewHookListAllocator, WinV
 // lock; callers that walk the list themselves hold a Guard.
 class WinViewList : public RawLayer::RawListR<WinViewListAllocator, WinView> {
 public:
-    class Guard {
+    class Guard : public RawLayer::RawScopedLock {
     public:
-        explicit Guard(const WinViewList& list) : list_(list) { EnterCriticalSection(&list_.lock_); }
-        ~Guard() { LeaveCriticalSection(&list_.lock_); }
-        Guard(const Guard&) = delete;
-        Guard& operator=(const Guard&) = delete;
-
-    private:
-        const WinViewList& list_;
+        explicit Guard(const WinViewList& list) : RawScopedLock(list.lock_) {}
     };
 
     explicit WinViewList(int32_t firstIdentifier);
@@ -68,7 +63,6 @@ public:
         }
         return nullptr;
     }
-    int32_t NextIdentifier() const { return nextIdentifier_; }
 
 private:
     mutable CRITICAL_SECTION lock_;

@@ -49,11 +49,23 @@ inline std::string UtcText(const FILETIME& time) {
 
 enum class Zone { Utc, Berlin, Unknown };
 
+// Said once per run on the console: a run by hand without TZ leaves out every check that needs
+// a known zone, and that must not pass unnoticed.
+inline void AnnounceUnknownZone(const char* tz) {
+    static bool announced = false;
+    if (announced) return;
+    announced = true;
+    std::fprintf(stderr,
+                 "\n*** TZ is %s%s%s, neither UTC nor Europe/Berlin: the checks that depend on the time zone "
+                 "are SKIPPED in this run (ctest sets TZ). ***\n\n",
+                 tz ? "\"" : "", tz ? tz : "not set", tz ? "\"" : "");
+}
+
 inline Zone TestZone() {
     const char* tz = std::getenv("TZ");
-    if (tz == nullptr) return Zone::Unknown;
-    if (std::strcmp(tz, "UTC") == 0) return Zone::Utc;
-    if (std::strcmp(tz, "Europe/Berlin") == 0) return Zone::Berlin;
+    if (tz != nullptr && std::strcmp(tz, "UTC") == 0) return Zone::Utc;
+    if (tz != nullptr && std::strcmp(tz, "Europe/Berlin") == 0) return Zone::Berlin;
+    AnnounceUnknownZone(tz);
     return Zone::Unknown;
 }
 

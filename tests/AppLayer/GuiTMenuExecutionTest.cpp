@@ -15,6 +15,7 @@
 #include "RawLayer/RawProfile.h"
 #include "RawLayer/TempFolder.h"
 #include "WinLayer/WinDialog.h"
+#include "WinLayer/WinMenu.h"
 #include "WinLayer/WinTestSupport.h"
 
 using namespace AppLayer;
@@ -117,9 +118,12 @@ TEST(GuiTMenuExecution, OpeningTheMenuTwiceAddsTheItemsOnceAtTheTop) {
         UINT identifier;
         const wchar_t* text;
     } items[] = {
-        {0, kMenuVersion, L"Version 1.03.2024.0907"},     {2, kMenuHelp, L"View help."},
-        {3, kMenuMoveToPrimaryScreen, L"Move to primary screen."}, {5, RawLayer::kLanguageMenuAuto, L"Select language."},
-        {6, kMenuOpenGuiProfile, L"Open gui profile."}, {7, kMenuWindowFont, L"Select window font."},
+        {0, kMenuVersion, L"Version 1.03.2024.0907"},
+        {2, kMenuHelp, L"View help."},
+        {3, kMenuMoveToPrimaryScreen, L"Move to primary screen."},
+        {5, WinLayer::kLanguageMenuAuto, L"Select language."},
+        {6, kMenuOpenGuiProfile, L"Open gui profile."},
+        {7, kMenuWindowFont, L"Select window font."},
     };
     for (const Item& item : items) {
         EXPECT_EQ(GetMenuItemID(menu, static_cast<int>(item.position)), item.identifier) << item.position;
@@ -242,14 +246,14 @@ TEST(GuiTMenuExecution, LanguageChoiceWritesTheProfileBeforeAskingForTheRestart)
         ASSERT_NE(popup, nullptr);
         ASSERT_EQ(GetMenuItemCount(popup), 3);
         EXPECT_EQ(ItemText(popup, 0), L"(Auto)");
-        EXPECT_EQ(GetMenuItemID(popup, 2), RawLayer::kLanguageMenuAuto + 2);
+        EXPECT_EQ(GetMenuItemID(popup, 2), WinLayer::kLanguageMenuAuto + 2);
 
-        fixture.Command(RawLayer::kLanguageMenuAuto + 2);
+        fixture.Command(WinLayer::kLanguageMenuAuto + 2);
         EXPECT_EQ(Text(fixture.gui.GetValue("UserSelection", "Language", "none")), "Japanese");
         EXPECT_EQ(fixture.dialog.commands, std::vector<int>{kCommandRestart});
 
         fixture.dialog.commands.clear();
-        fixture.Command(RawLayer::kLanguageMenuAuto);  // "(Auto)": the empty name
+        fixture.Command(WinLayer::kLanguageMenuAuto);  // "(Auto)": the empty name
         EXPECT_EQ(Text(fixture.gui.GetValue("UserSelection", "Language", "none")), "");
         EXPECT_EQ(fixture.dialog.commands, std::vector<int>{kCommandRestart});
     }
@@ -262,7 +266,7 @@ TEST(GuiTMenuExecution, LanguageChoiceWritesTheProfileBeforeAskingForTheRestart)
     SetFileAttributesW(gui.c_str(), FILE_ATTRIBUTE_READONLY);
     const std::string before = TempFolder::Read(gui);
     BoxAnswerer answer;
-    fixture.Command(RawLayer::kLanguageMenuAuto + 1);
+    fixture.Command(WinLayer::kLanguageMenuAuto + 1);
     SetFileAttributesW(gui.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(TempFolder::Read(gui), before);
     EXPECT_TRUE(fixture.dialog.commands.empty());

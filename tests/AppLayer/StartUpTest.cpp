@@ -37,11 +37,16 @@ std::string Local(const FileTimeSettings& settings) {
 
 uint64_t Ticks(const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
 
+// Named from the process, a counter and the tick count: the runs of this program in each time
+// zone go side by side and must not share a folder.
 class TempFolder {
 public:
     TempFolder() {
-        path_ = RawLayer::JoinPath(RawLayer::TempPath(RawLayer::Utf8), RawString::Decimal(GetTickCount64()));
-        path_.Concat("_startup");
+        static int counter = 0;
+        RawString name("kx-startup-");
+        name.Concat(RawString::Decimal(GetCurrentProcessId()), "-", RawString::Decimal(++counter), "-",
+                    RawString::Decimal(GetTickCount64()));
+        path_ = RawLayer::JoinPath(RawLayer::TempPath(RawLayer::Utf8), name);
         RawLayer::CreateDirectories(path_);
     }
     ~TempFolder() {

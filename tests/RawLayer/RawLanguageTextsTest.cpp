@@ -62,38 +62,6 @@ const std::string kMappedFile =
     "[Default]\r\nMainDlg_DateTag=Date:\r\n\r\n"
     "[Japanese]\r\nMainDlg_DateTag=Hizuke:\r\n\r\n";
 
-struct MenuItem {
-    UINT identifier;
-    std::wstring text;
-    bool checked;
-    bool operator==(const MenuItem& other) const {
-        return identifier == other.identifier && text == other.text && checked == other.checked;
-    }
-};
-
-std::vector<MenuItem> MenuItems(HMENU menu) {
-    std::vector<MenuItem> items;
-    for (int position = 0; position < GetMenuItemCount(menu); ++position) {
-        wchar_t text[128] = {};
-        GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
-        const UINT state = GetMenuState(menu, position, MF_BYPOSITION);
-        items.push_back({GetMenuItemID(menu, position), text, (state & MF_CHECKED) != 0});
-    }
-    return items;
-}
-
-class PopupMenu {
-public:
-    PopupMenu() : menu_(CreatePopupMenu()) {}
-    ~PopupMenu() { DestroyMenu(menu_); }
-    PopupMenu(const PopupMenu&) = delete;
-    PopupMenu& operator=(const PopupMenu&) = delete;
-    HMENU Get() const { return menu_; }
-
-private:
-    HMENU menu_;
-};
-
 }  // namespace
 
 TEST(RawLanguageTexts, EscapeTextKeepsLineBreaksAndTabsOnOneLine) {
@@ -126,6 +94,16 @@ TEST(RawLanguageTexts, UnescapeTextGivesTheDisplayForm) {
         {"plain", "plain"},
     };
     for (const auto& item : cases) EXPECT_EQ(Bytes(UnescapeText(item.stored)), item.shown) << item.stored;
+}
+
+// A default text ending in a backslash is stored as it is and must show as it is, not cut short
+// or ended by a zero unit.
+TEST(RawLanguageTexts, TrailingBackslashSurvivesStoringAndShowing) {
+    for (const char* text : {"Save to C:\\", "\\", "a\tb\\"}) {
+        const RawString shown = UnescapeText(EscapeText(text));
+        EXPECT_EQ(Bytes(shown), text);
+        EXPECT_EQ(shown.FindUnit(0, 0), shown.Length()) << text;
+    }
 }
 
 // In code page 932 text a backslash byte inside a double-byte character is no escape.
@@ -246,49 +224,6 @@ TEST(RawLanguageTexts, WithoutALanguageFileEveryTextIsItsDefault) {
     EXPECT_EQ(Bytes(store.FilePath()), TestSupport::Utf8Of(config.Below(L"LanguageFile.ini")));
     store.FindLanguageFile("C:\\Elsewhere");
     EXPECT_EQ(Bytes(store.FilePath()), TestSupport::Utf8Of(config.Below(L"LanguageFile.ini")));
-}
-
-TEST(RawLanguageTexts, LanguageMenuOffersAutoAndEveryLanguage) {
-    LanguageFile file("[LangMap]\r\nEnglish=1033\r\n\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E=0x411\r\n");
-    file.store.LoadLanguageMap();
-    const struct {
-        const char* name;
-        std::vector<bool> checks;
-    } cases[] = {{"", {true, false, false}}, {"English", {false, true, false}}, {"english", {false, false, false}}};
-    for (const auto& item : cases) {
-        file.store.SetLanguageName(item.name);
-        PopupMenu menu;
-        RawParameterList languages;
-        ASSERT_TRUE(file.store.FillLanguageMenu(menu.Get(), languages));
-        EXPECT_EQ(languages.Count(), 2);
-        const std::vector<MenuItem> expected = {{4144, L"(Auto)", item.checks[0]},
-                                                {4145, L"English", item.checks[1]},
-                                                {4146, L"\u65e5\u672c\u8a9e", item.checks[2]}};
-        EXPECT_EQ(MenuItems(menu.Get()), expected) << item.name;
-    }
-}
-
-TEST(RawLanguageTexts, LanguageMenuNeedsTwoLanguagesAndStopsAtTwentyNine) {
-    LanguageFile one("[LangMap]\r\nEnglish=1033\r\n");
-    one.store.LoadLanguageMap();
-    PopupMenu empty;
-    RawParameterList languages;
-    EXPECT_FALSE(one.store.FillLanguageMenu(empty.Get(), languages));
-    EXPECT_EQ(GetMenuItemCount(empty.Get()), 0);
-
-    std::string many = "[LangMap]\r\n";
-    for (int index = 0; index < 35; ++index) {
-        const std::string number = std::to_string(index);
-        many.append(1, 'L').append(number).append(1, '=').append(number).append("\r\n");
-    }
-    LanguageFile file(many);
-    file.store.LoadLanguageMap();
-    PopupMenu menu;
-    ASSERT_TRUE(file.store.FillLanguageMenu(menu.Get(), languages));
-    const std::vector<MenuItem> items = MenuItems(menu.Get());
-    ASSERT_EQ(items.size(), 30u);
-    EXPECT_EQ(items.back().identifier, 4173u);
-    EXPECT_EQ(items.back().text, L"L28");
 }
 
 TEST(RawLanguageTexts, ChoosingByPositionSetsTheLanguageName) {

@@ -191,6 +191,21 @@ TEST_F(RawProfileTest, FailedSaveLeavesTheFileAlone) {
     }
 }
 
+// The old file stops reading partway for a reason other than an over-long line (here: a UTF-16
+// file whose last line ends in half a unit, after several blocks that read well): what follows
+// is unknown, so the save must refuse rather than drop the rest of the file.
+TEST_F(RawProfileTest, ReadThatFailsPartwayRefusesTheSave) {
+    std::wstring text = L"[A]\r\na=1\r\n[B]\r\n";
+    for (int i = 0; i < 4000; ++i) text += L"key" + std::to_wstring(i) + L"=value\r\n";
+    for (StringEncoding encoding : {Utf16LE, Utf16BE}) {
+        const std::string before = Encode(text + L"last=1", encoding, true) + "\x31";
+        RawProfile profile = Profile(before);
+        EXPECT_FALSE(profile.SetValue("A", "a", "2")) << encoding;
+        EXPECT_TRUE(Content() == before) << encoding;
+        EXPECT_FALSE(TemporaryLeft()) << encoding;
+    }
+}
+
 TEST_F(RawProfileTest, FolderOrNoPathIsNoProfile) {
     EXPECT_FALSE(RawProfile().SetValue("A", "a", "1"));
     RawProfile profile(RawString::FromWide(folder_.Path().c_str()));

@@ -442,7 +442,7 @@ TEST(RawStringEscape, BothWays) {
 
     const std::pair<const char*, Bytes> back[] = {{"a\\nb", {'a', 13, 10, 'b'}},
                                                   {"\\t\\s\\q\\\\", {9, ' ', 'q', '\\'}},
-                                                  {"x\\", {'x', 0}},
+                                                  {"x\\", {'x', '\\'}},
                                                   {"plain", {'p', 'l', 'a', 'i', 'n'}}};
     for (const auto& [escaped, plain] : back)
         EXPECT_EQ(UnitsOf(RawString(escaped).UnescapeControls()), plain) << escaped;

@@ -1,0 +1,14 @@
+// The product name: the caption of every message box, the window class and title, the folder
+// name of the settings and the first part of a dump file's name.
+#pragma once
+
+#include "RawLayer/RawString.h"
+
+namespace RawLayer {
+
+inline const RawString& ProductName() {
+    static const RawString name("Kairodex");
+    return name;
+}
+
+}  // namespace RawLayer
