@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "AppLayer/GuiSelectDialog.h"
+#include "GuiSelectTestSupport.h"
 #include "SystemTimeMaker.h"
 #include "WinLayer/WinDialog.h"
 #include "WinLayer/WinEnvironment.h"
@@ -94,21 +95,6 @@ COLORREF SelectedRowColour(GuiSelectBox& box) {
     if (!row) return CLR_INVALID;
     const int y = box.list.contentRect.top + row->rect.top - box.list.scrollY + 1;
     return canvas.Pixel(box.list.contentRect.right - 3, y);
-}
-
-// A picture of the whole window as it stands on the screen, caption and frames included, under
-// the build folder for a person to look at. Painted at once: a message pump here would run the
-// script's next step.
-void KeepPicture(GuiSelectDialog& select, const char* name) {
-    HWND window = select.Window();
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    WinLayerTest::PixelCanvas canvas(rect.right - rect.left, rect.bottom - rect.top);
-    HDC dc = GetWindowDC(window);
-    BitBlt(canvas.Get(), 0, 0, canvas.Width(), canvas.Height(), dc, 0, 0, SRCCOPY);
-    ReleaseDC(window, dc);
-    EXPECT_TRUE(WinLayerTest::WritePicture(canvas, name));
 }
 
 // The width of the widest number of the list in its own font, as its rows draw them.
@@ -195,7 +181,7 @@ TEST(GuiSelectDialog, DateFinishCopiesTheChosenDateOnlyAndTheMergeKeepsToTheMont
             EXPECT_EQ(select.thirdList.ItemCount(), 31);
             EXPECT_EQ(SelectedRowColour(select.firstList), GuiSelectBox::kSelectedFocused);
             EXPECT_EQ(SelectedRowColour(select.secondList), GuiSelectBox::kSelectedUnfocused);
-            KeepPicture(select, "select-dialog.png");
+            AppLayerTest::KeepWindowPicture(select.Window(), "select-dialog.png");
             Key(select.firstList, VK_UP);
         },
         [&] {
@@ -234,10 +220,12 @@ TEST(GuiSelectDialog, TimeFinishCopiesHourMinuteSecondOnly) {
         [&] {
             ExpectCursorCentred(select.secondList, 59, "minute at the end");
             ExpectCursorCentred(select.thirdList, 0, "second at the top");
+            EXPECT_EQ(SelectedRowColour(select.firstList), GuiSelectBox::kSelectedFocused);
             Key(select.thirdList, VK_TAB);  // the keyboard's way to the finish button
         },
         [&] {
             EXPECT_EQ(GetFocus(), select.finishButton.Window());
+            EXPECT_EQ(SelectedRowColour(select.firstList), GuiSelectBox::kSelectedUnfocused) << "the focus went on";
             PostMessageA(select.finishButton.Window(), WM_KEYDOWN, VK_SPACE, 0);
         },
     });
