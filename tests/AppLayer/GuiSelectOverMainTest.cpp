@@ -77,6 +77,12 @@ TEST(GuiSelectOverMain, LevelWithTheMainWindowCentredAndInsideTheWorkArea) {
         }
         WinLayerTest::PumpMessages();
         const RECT owner = WindowRect(fixture.Window());
+        // The main window really stands over the edge: nothing moved it back.
+        if (where == kOverLeftEdge) {
+            ASSERT_LT(owner.left, work.left);
+        } else if (where == kOverRightEdge) {
+            ASSERT_GT(owner.right, work.right);
+        }
         bool seen = false;
         Script script({
             [&] {
