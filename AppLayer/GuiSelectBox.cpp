@@ -66,6 +66,11 @@ void GuiSelectBox::CentreCursor() {
     ScrollTo(list.scrollX, rowCentre - list.visibleHeight / 2);  // clamped to the list's range
 }
 
+void GuiSelectBox::MeasureText(RECT& rect) const {
+    WinListBoxR<RawString>::MeasureText(rect);
+    rect.right += 2 * kItemTextInset;
+}
+
 LRESULT GuiSelectBox::OnCommand(int code) {
     if (code == WinLayer::NotifySelection) {
         if (IsItem(list.cursorIndex)) {

@@ -27,6 +27,10 @@ public:
     // Scrolls the cursor row as near the middle of the view as the list allows.
     void CentreCursor();
 
+    // The text's rectangle as a row draws it: the rows keep their text a few pixels from each
+    // side, so a list fitted to its template shows the template's width of digits whole.
+    void MeasureText(RECT& rect) const override;
+
     // Follows the cursor: its row's number becomes current, or the initial one without a cursor.
     LRESULT OnCommand(int code) override;
 

@@ -97,6 +97,7 @@ void GuiSelectDialog::SetUp(WinView* owner, uint16_t selectMode, const SYSTEMTIM
     HWND ownerWindow = owner && owner->Root() ? owner->Root()->Window() : nullptr;
     RECT ownerRect = {};
     const bool hasOwner = ownerWindow && GetWindowRect(ownerWindow, &ownerRect);
+    ownerWindow_ = hasOwner ? ownerWindow : nullptr;
     mode = static_cast<uint16_t>(mode | selectMode);
     value = handedIn;
     RECT client = {};
@@ -233,6 +234,12 @@ bool GuiSelectDialog::AdjustTrackLimits(SIZE& shrink, SIZE&) {
 }
 
 void GuiSelectDialog::OnCreated() {
+    // Owned by the blocked window, the dialog stays above it however that window is raised (a
+    // click on its caption, the window manager), where the dialog's own raise would not reach:
+    // raising the window that is already in front changes nothing.
+    if (ownerWindow_ && Window()) {
+        SetWindowLongPtrW(Window(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(ownerWindow_));
+    }
     FillLists();
     // Keyboard users start in the first list: the dialog window itself takes no keys.
     if (firstList.Window()) SetFocus(firstList.Window());

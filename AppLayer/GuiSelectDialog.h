@@ -60,6 +60,8 @@ private:
     void PlaceOver(const RECT& owner);
     void BuildListsRow(WinLayer::WinViewResize& lists);
     void BuildButtonsRow(WinLayer::WinViewResize& buttons);
+
+    HWND ownerWindow_ = nullptr;  // the window the dialog stays above while it is open; borrowed
 };
 
 // Puts a calendar form picked in mode into target with the settings' flags, whose part bits give

@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <utility>
 #include <vector>
 
 #include "AppLayer/GuiSelectDialog.h"
-#include "WinLayer/WinDialog.h"
+#include "GuiSelectTestSupport.h"
 #include "SystemTimeMaker.h"
+#include "WinLayer/WinDialog.h"
+#include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinPixelSupport.h"
 #include "WinLayer/WinTestScript.h"
 
@@ -18,7 +22,6 @@ using namespace AppLayer;
 using WinLayer::WinDialog;
 
 namespace {
-
 
 using WinLayerTest::Script;
 
@@ -94,29 +97,64 @@ COLORREF SelectedRowColour(GuiSelectBox& box) {
     return canvas.Pixel(box.list.contentRect.right - 3, y);
 }
 
-// A picture of the client area, each control drawn through its own window, under the build
-// folder for a person to look at.
-void KeepPicture(GuiSelectDialog& select, const char* name) {
-    RECT client = {};
-    GetClientRect(select.Window(), &client);
-    WinLayerTest::PixelCanvas canvas(client.right, client.bottom);
-    canvas.Fill(GetSysColor(COLOR_BTNFACE));
-    for (WinLayer::WinView* child :
-         {static_cast<WinLayer::WinView*>(&select.firstList), static_cast<WinLayer::WinView*>(&select.firstSeparator),
-          static_cast<WinLayer::WinView*>(&select.secondList), static_cast<WinLayer::WinView*>(&select.secondSeparator),
-          static_cast<WinLayer::WinView*>(&select.thirdList), static_cast<WinLayer::WinView*>(&select.finishButton),
-          static_cast<WinLayer::WinView*>(&select.cancelButton)}) {
-        const RECT& r = child->viewRect;
-        WinLayerTest::PixelCanvas own(r.right - r.left, r.bottom - r.top);
-        own.Fill(GetSysColor(COLOR_BTNFACE));  // the frame and scroll bar are not drawn here
-        if (auto* list = dynamic_cast<GuiSelectBox*>(child)) {
-            DrawList(*list, own.Get());
-        } else {
-            SendMessageW(child->Window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(own.Get()), PRF_CLIENT);
-        }
-        BitBlt(canvas.Get(), r.left, r.top, own.Width(), own.Height(), own.Get(), 0, 0, SRCCOPY);
+// The width of the widest number of the list in its own font, as its rows draw them.
+LONG WidestNumber(GuiSelectBox& box) {
+    HDC dc = GetDC(box.Window());
+    HGDIOBJ previous = SelectObject(dc, box.ResolvedFont().Handle());
+    LONG widest = 0;
+    for (int32_t number = box.Minimum(); number < box.End(); ++number) {
+        char text[16] = {};
+        std::snprintf(text, sizeof(text), "%0*d", static_cast<int>(box.Digits()), static_cast<int>(number));
+        RECT rect = {0, 0, 1000, 1000};
+        DrawTextA(dc, text, -1, &rect, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        widest = std::max(widest, rect.right - rect.left);
     }
-    EXPECT_TRUE(WinLayerTest::WritePicture(canvas, name));
+    SelectObject(dc, previous);
+    ReleaseDC(box.Window(), dc);
+    return widest;
+}
+
+// Each list shows its widest number whole beside its scroll bar; the five controls of the lists
+// row stand side by side without overlapping; every control lies inside the client area, at
+// least the gap away from its edges, and the buttons stand in the bottom right corner.
+void ExpectListsRowWhole(GuiSelectDialog& select, const char* what) {
+    HWND window = select.Window();
+    RECT client = {};
+    GetClientRect(window, &client);
+    const int gap = WinLayer::Environment().StandardGap();
+    const WinLayer::WinView* row[] = {&select.firstList, &select.firstSeparator, &select.secondList,
+                                      &select.secondSeparator, &select.thirdList};
+    LONG previousRight = LONG_MIN;
+    for (const WinLayer::WinView* control : row) {
+        const RECT rect = ClientOf(window, control->Window());
+        EXPECT_GE(rect.left, previousRight) << what << ": overlaps its left neighbour at " << rect.left;
+        EXPECT_GT(rect.right, rect.left) << what;
+        previousRight = rect.right;
+    }
+    for (GuiSelectBox* box : {&select.firstList, &select.secondList, &select.thirdList}) {
+        RECT inside = {};
+        GetClientRect(box->Window(), &inside);
+        EXPECT_TRUE(GetWindowLongPtrW(box->Window(), GWL_STYLE) & WS_VSCROLL) << what;
+        // The rows are drawn 2 pixels in from each side of the content, itself inside the margins.
+        const LONG needed = WidestNumber(*box) + 4 + box->margins.left + box->margins.right;
+        EXPECT_GE(inside.right, needed) << what << ": a list " << inside.right << " wide needs " << needed;
+        EXPECT_GE(box->list.visibleWidth, needed - box->margins.left - box->margins.right) << what;
+    }
+    for (const WinLayer::WinView* control : {static_cast<const WinLayer::WinView*>(&select.firstList),
+                                             static_cast<const WinLayer::WinView*>(&select.thirdList),
+                                             static_cast<const WinLayer::WinView*>(&select.finishButton),
+                                             static_cast<const WinLayer::WinView*>(&select.cancelButton)}) {
+        const RECT rect = ClientOf(window, control->Window());
+        EXPECT_GE(rect.left, gap) << what << ": " << rect.left << "," << rect.top << "," << rect.right << ","
+                                  << rect.bottom << " in " << client.right << "x" << client.bottom;
+        EXPECT_GE(rect.top, gap) << what;
+        EXPECT_LE(rect.right, client.right - gap) << what << ": " << rect.right << " of " << client.right;
+        EXPECT_LE(rect.bottom, client.bottom - gap) << what;
+    }
+    const RECT cancel = ClientOf(window, select.cancelButton.Window());
+    EXPECT_LE(ClientOf(window, select.firstList.Window()).bottom, cancel.top) << what << ": lists over the buttons";
+    EXPECT_EQ(cancel.right, client.right - gap) << what << ": the buttons keep to the bottom right";
+    EXPECT_EQ(cancel.bottom, client.bottom - gap) << what;
 }
 
 struct Scene {
@@ -143,7 +181,7 @@ TEST(GuiSelectDialog, DateFinishCopiesTheChosenDateOnlyAndTheMergeKeepsToTheMont
             EXPECT_EQ(select.thirdList.ItemCount(), 31);
             EXPECT_EQ(SelectedRowColour(select.firstList), GuiSelectBox::kSelectedFocused);
             EXPECT_EQ(SelectedRowColour(select.secondList), GuiSelectBox::kSelectedUnfocused);
-            KeepPicture(select, "select-dialog.png");
+            AppLayerTest::KeepWindowPicture(select.Window(), "select-dialog.png");
             Key(select.firstList, VK_UP);
         },
         [&] {
@@ -182,10 +220,12 @@ TEST(GuiSelectDialog, TimeFinishCopiesHourMinuteSecondOnly) {
         [&] {
             ExpectCursorCentred(select.secondList, 59, "minute at the end");
             ExpectCursorCentred(select.thirdList, 0, "second at the top");
+            EXPECT_EQ(SelectedRowColour(select.firstList), GuiSelectBox::kSelectedFocused);
             Key(select.thirdList, VK_TAB);  // the keyboard's way to the finish button
         },
         [&] {
             EXPECT_EQ(GetFocus(), select.finishButton.Window());
+            EXPECT_EQ(SelectedRowColour(select.firstList), GuiSelectBox::kSelectedUnfocused) << "the focus went on";
             PostMessageA(select.finishButton.Window(), WM_KEYDOWN, VK_SPACE, 0);
         },
     });
@@ -316,5 +356,23 @@ TEST(GuiSelectDialog, PlacementStaysInsideTheWorkArea) {
         EXPECT_LE(select.viewRect.right, work.right) << ownerRect.left;
         EXPECT_EQ(select.viewRect.top, ownerRect.top);
         EXPECT_EQ(select.viewRect.bottom, ownerRect.bottom);
+    }
+}
+
+// In both modes every number shows whole and nothing is cut at the edges of the dialog.
+TEST(GuiSelectDialog, ListsRowShowsEveryNumberWhole) {
+    for (const uint16_t selectMode : {kSelectDate, kSelectTime}) {
+        const char* what = selectMode == kSelectDate ? "date" : "time";
+        Scene scene;
+        GuiSelectDialog& select = scene.select;
+        SYSTEMTIME value = TestSupport::Time(2024, 6, 15, 12, 0, 0, 0);
+        Script script({
+            [&] {
+                ASSERT_NE(select.Window(), nullptr);
+                ExpectListsRowWhole(select, what);
+                Click(select.cancelButton.Window());
+            },
+        });
+        EXPECT_EQ(select.Run(&scene.owner, selectMode, value), 0) << what;
     }
 }
