@@ -1,0 +1,4 @@
+// The select dialog driven from the keyboard in the running program.
+#include <gtest/gtest.h>
+
+#include "EndToEnd/KairodexProcess.h"
