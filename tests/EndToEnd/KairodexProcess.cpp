@@ -273,6 +273,17 @@ bool RunningProgram::WaitForExit(DWORD waitMilliseconds) {
     return false;
 }
 
+bool RunningProgram::AwaitBox(DWORD waitMilliseconds) {
+    const size_t before = boxes.size();
+    BoxSearch search{processId_, &boxes};
+    for (DWORD waited = 0; process_ && waited < waitMilliseconds; waited += 50) {
+        EnumWindows(CloseBox, reinterpret_cast<LPARAM>(&search));
+        if (boxes.size() > before) return true;
+        if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) return false;
+    }
+    return false;
+}
+
 DWORD RunningProgram::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     if (process_) GetExitCodeProcess(process_, &code);

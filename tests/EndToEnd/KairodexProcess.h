@@ -60,6 +60,9 @@ public:
     HWND MainWindow(DWORD waitMilliseconds = 30000);
     // Waits for the end; false when it did not end in time.
     bool WaitForExit(DWORD waitMilliseconds = 30000);
+    // Waits for a message box of the process, closes it and records it in boxes; false when none
+    // came in time.
+    bool AwaitBox(DWORD waitMilliseconds = 30000);
     DWORD ExitCode() const;
 
     std::vector<std::wstring> boxes;  // "caption|text" of every message box closed
