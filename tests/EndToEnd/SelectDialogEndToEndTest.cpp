@@ -1,4 +1,132 @@
-// The select dialog driven from the keyboard in the running program.
+// The select dialog used from the keyboard alone in the running program: keys go to the window
+// that holds the focus and through the program's own message loop and tab navigation, as typed
+// keys do; the date chosen is then applied by a drop from the desktop.
 #include <gtest/gtest.h>
 
 #include "EndToEnd/KairodexProcess.h"
+
+namespace EndToEnd {
+namespace {
+
+constexpr int kDateBox = 2502;
+constexpr int kDateSelect = 2503;
+constexpr int kTargetBox = 2524;
+constexpr int kCloseButton = 2525;
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// One key stroke, down and up, to the window that holds the focus in window's thread.
+void Press(HWND window, WPARAM key) {
+    HWND focus = FocusOf(window);
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(focus ? focus : window, WM_KEYDOWN, key, scan | 1);
+    PostMessageW(focus ? focus : window, WM_KEYUP, key, scan | 1 | (LPARAM(3) << 30));
+}
+
+// Waits until the focus leaves from; the new focus, or null when it stayed.
+HWND AwaitFocusChange(HWND window, HWND from) {
+    for (int waited = 0; waited < 5000; waited += 20) {
+        HWND focus = FocusOf(window);
+        if (focus != from) return focus;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+// Presses Tab until target holds the focus; false when it never came there.
+bool TabTo(HWND window, HWND target) {
+    for (int presses = 0; presses < 40; ++presses) {
+        HWND focus = FocusOf(window);
+        if (focus == target) return true;
+        Press(window, VK_TAB);
+        if (!AwaitFocusChange(window, focus)) return false;
+    }
+    return false;
+}
+
+// Presses Tab until a window with the text holds the focus; that window, or null.
+HWND TabToText(HWND window, const std::wstring& text) {
+    for (int presses = 0; presses < 20; ++presses) {
+        HWND focus = FocusOf(window);
+        if (focus && WindowTextOf(focus) == text) return focus;
+        Press(window, VK_TAB);
+        if (!AwaitFocusChange(window, focus)) return nullptr;
+    }
+    return nullptr;
+}
+
+// Waits until a control of dialog holds the focus.
+bool AwaitFocusIn(HWND dialog) {
+    for (int waited = 0; waited < 5000; waited += 20) {
+        if (IsChild(dialog, FocusOf(dialog))) return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+HWND AwaitWindow(DWORD processId, const wchar_t* className, bool present) {
+    for (int waited = 0; waited < 10000; waited += 50) {
+        HWND found = WindowOfProcess(processId, className);
+        if ((found != nullptr) == present) return found ? found : HWND_MESSAGE;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+std::wstring AwaitText(HWND control, const std::wstring& text) {
+    std::wstring now;
+    for (int waited = 0; waited < 5000; waited += 50) {
+        now = WindowTextOf(control);
+        if (now == text) break;
+        Sleep(50);
+    }
+    return now;
+}
+
+}  // namespace
+
+TEST(SelectByKeyboard, TabSpaceAndArrowsChooseAnEarlierYearThatADropThenApplies) {
+    Sandbox box;
+    box.WriteFile(L"file.txt", "data");
+    const Times old{UtcTime(2001, 2, 3, 4, 5, 6, 7), UtcTime(2002, 3, 4, 5, 6, 7, 8), UtcTime(2003, 4, 5, 6, 7, 8, 9)};
+    ASSERT_TRUE(SetTimes(box.Path(L"file.txt"), old));
+    RunningProgram program(box, L"-u -D 2024/09/07 -d -w");
+    HWND window = program.MainWindow();
+    ASSERT_NE(window, nullptr) << "no main window";
+    HWND dateBox = GetDlgItem(window, kDateBox);
+    ASSERT_EQ(AwaitText(dateBox, L"2024/09/07"), L"2024/09/07");
+
+    // From the dialog as it came up, Tab by Tab to the date row's select button; Space opens
+    // the select dialog, whose year list has the focus.
+    ASSERT_TRUE(TabTo(window, GetDlgItem(window, kDateSelect))) << "focus stuck at " << FocusOf(window);
+    Press(window, VK_SPACE);
+    HWND select = AwaitWindow(program.Id(), L"Kairodex_Select", true);
+    ASSERT_NE(select, nullptr) << "no select dialog";
+    EXPECT_EQ(Narrow(WindowTextOf(select)), "Specify date");
+    ASSERT_TRUE(AwaitFocusIn(select)) << "the select dialog's lists did not take the focus";
+
+    Press(select, VK_UP);  // one year earlier
+    HWND finish = TabToText(select, L"Finish");
+    ASSERT_NE(finish, nullptr) << "Tab did not reach the finish button";
+    Press(select, VK_SPACE);
+    ASSERT_EQ(AwaitWindow(program.Id(), L"Kairodex_Select", false), HWND_MESSAGE) << "the select dialog stayed";
+    EXPECT_EQ(Narrow(AwaitText(dateBox, L"2023/09/07")), "2023/09/07");
+    EXPECT_EQ(FocusOf(window), dateBox);
+
+    // The chosen date goes into the dropped file; its time of day and access time stay.
+    std::string why;
+    ASSERT_TRUE(DropFromDesktop(GetDlgItem(window, kTargetBox), {box.Path(L"file.txt")}, &why)) << why;
+    for (int waited = 0; waited < 20000 && GetTimes(box.Path(L"file.txt")).lastWrite == old.lastWrite; waited += 50) {
+        Sleep(50);
+    }
+    const Times now = GetTimes(box.Path(L"file.txt"));
+    EXPECT_EQ(FormatUtc(now.lastWrite), FormatUtc(UtcTime(2023, 9, 7, 6, 7, 8, 9)));
+    EXPECT_EQ(FormatUtc(now.lastAccess), FormatUtc(old.lastAccess));
+
+    PostMessageW(GetDlgItem(window, kCloseButton), WM_KEYDOWN, VK_SPACE, 0);
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_TRUE(program.boxes.empty());
+}
+
+}  // namespace EndToEnd
