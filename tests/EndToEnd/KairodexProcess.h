@@ -87,7 +87,8 @@ std::wstring CurrentFolderOf(DWORD processId);
 // Drops files and folders on a window of a running program from the Linux desktop: a native
 // drag source beside the test program offers them as a text/uri-list through XDND to the X
 // window of target's top-level window, at target's centre, and waits for the target to take
-// them. True when it did; otherwise why says what went wrong. Wine delivers the drop to target
+// them; target must be in its place already (the main dialog lays its controls out after it
+// shows). True when it did; otherwise why says what went wrong. Wine delivers the drop to target
 // as WM_DROPFILES through its message loop, so it is handled after this returns.
 bool DropFromDesktop(HWND target, const std::vector<std::wstring>& paths, std::string* why = nullptr);
 
