@@ -94,8 +94,8 @@ TEST(DesktopDrop, SeveralFilesOnTheSourceBoxGiveTheFirstOnesTimeAndChangeNone) {
     ASSERT_NE(window, nullptr) << "no main window";
     ASSERT_EQ(AwaitText(GetDlgItem(window, kDateBox), L"2024/09/07"), "2024/09/07");
     std::string why;
-    ASSERT_TRUE(DropFromDesktop(GetDlgItem(window, kSourceBox), {box.Path(L"first.txt"), box.Path(L"second.txt")},
-                                &why))
+    ASSERT_TRUE(
+        DropFromDesktop(GetDlgItem(window, kSourceBox), {box.Path(L"first.txt"), box.Path(L"second.txt")}, &why))
         << why;
     EXPECT_EQ(AwaitText(GetDlgItem(window, kDateBox), L"2019/06/01"), "2019/06/01");
     EXPECT_EQ(AwaitText(GetDlgItem(window, kTimeBox), L"12:34:56"), "12:34:56");

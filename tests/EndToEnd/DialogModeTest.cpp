@@ -46,8 +46,9 @@ HWND Filled(HWND window) {
     return window;
 }
 
-const char kTwoLanguages[] = "[LangMap]\r\nEnglish=0x0409\r\nDeutsch=0x0407\r\n[English]\r\n[Deutsch]\r\n"
-                             "MainDlg_CloseButton=Schliessen\r\n";
+const char kTwoLanguages[] =
+    "[LangMap]\r\nEnglish=0x0409\r\nDeutsch=0x0407\r\n[English]\r\n[Deutsch]\r\n"
+    "MainDlg_CloseButton=Schliessen\r\n";
 
 bool SameFolder(const std::wstring& a, const std::wstring& b) {
     return !a.empty() && CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
@@ -217,8 +218,8 @@ TEST(DialogMode, ALanguageTheProfileCannotTakeKeepsTheDialogAndItsLanguage) {
     const std::string profileBefore = box.ReadFile(L"Kairodex.ini");
     {
         // Held open without sharing, the profile can be neither read nor replaced.
-        HANDLE held = CreateFileW(box.Path(L"Kairodex.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                                  nullptr);
+        HANDLE held =
+            CreateFileW(box.Path(L"Kairodex.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         PostMessageW(window, WM_SYSCOMMAND, kSecondLanguageItem, 0);
         const bool shown = program.AwaitBox();

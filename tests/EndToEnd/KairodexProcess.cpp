@@ -440,7 +440,8 @@ bool DropFromDesktop(HWND target, const std::vector<std::wstring>& paths, std::s
     if (!IsWindow(target) || !GetWindowRect(target, &box)) return Fail(why, "no target window");
     // Wine keeps the X window of each top-level window in a property; 0 lets the source look
     // for the window that takes drops under the point instead.
-    const auto xWindow = reinterpret_cast<uintptr_t>(GetPropW(GetAncestor(target, GA_ROOT), L"__wine_x11_whole_window"));
+    const auto xWindow =
+        reinterpret_cast<uintptr_t>(GetPropW(GetAncestor(target, GA_ROOT), L"__wine_x11_whole_window"));
     wchar_t temp[MAX_PATH + 1];
     GetTempPathW(MAX_PATH + 1, temp);
     static int counter = 0;

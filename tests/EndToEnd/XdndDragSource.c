@@ -55,6 +55,15 @@ typedef struct {
     const char* uris;
 } Drag;
 
+/* A window that went away, or a bad window id, ends the drop with a reason rather than with
+ * Xlib's own exit, which would leave the waiting test without an answer. */
+static int OnXError(Display* display, XErrorEvent* error) {
+    (void)display;
+    Finish(0, "X error %d (request %d) on 0x%lx", error->error_code, error->request_code,
+           (unsigned long)error->resourceid);
+    return 0;
+}
+
 static Atom AtomOf(Display* display, const char* name) { return XInternAtom(display, name, False); }
 
 /* The highest protocol version the window speaks; 0 when it takes no drops. */
@@ -64,8 +73,8 @@ static int AwareVersion(Display* display, Window window) {
     unsigned long count = 0, after = 0;
     unsigned char* data = NULL;
     int version = 0;
-    if (XGetWindowProperty(display, window, AtomOf(display, "XdndAware"), 0, 1, False, AnyPropertyType, &type,
-                           &format, &count, &after, &data) == Success &&
+    if (XGetWindowProperty(display, window, AtomOf(display, "XdndAware"), 0, 1, False, AnyPropertyType, &type, &format,
+                           &count, &after, &data) == Success &&
         data && count == 1 && format == 32) {
         version = (int)*(unsigned long*)data;
     }
@@ -113,8 +122,8 @@ static void AnswerRequest(const Drag* drag, const XSelectionRequestEvent* reques
     reply.xselection.time = request->time;
     reply.xselection.property = request->property != None ? request->property : request->target;
     if (request->target == drag->uriList) {
-        XChangeProperty(drag->display, request->requestor, reply.xselection.property, drag->uriList, 8,
-                        PropModeReplace, (const unsigned char*)drag->uris, (int)strlen(drag->uris));
+        XChangeProperty(drag->display, request->requestor, reply.xselection.property, drag->uriList, 8, PropModeReplace,
+                        (const unsigned char*)drag->uris, (int)strlen(drag->uris));
     } else if (request->target == drag->targets) {
         Atom offered[2] = {drag->targets, drag->uriList};
         XChangeProperty(drag->display, request->requestor, reply.xselection.property, XA_ATOM, 32, PropModeReplace,
@@ -172,6 +181,7 @@ int main(int argc, char** argv) {
     Drag drag;
     drag.display = XOpenDisplay(NULL);
     if (!drag.display) Finish(0, "cannot open display '%s'", getenv("DISPLAY") ? getenv("DISPLAY") : "");
+    XSetErrorHandler(OnXError);
     const int x = atoi(argv[3]), y = atoi(argv[4]);
     drag.target = (Window)strtoul(argv[2], NULL, 0);
     if (drag.target == None) drag.target = AwareWindowAt(drag.display, x, y);
