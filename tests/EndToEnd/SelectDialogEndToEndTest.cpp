@@ -33,22 +33,13 @@ HWND AwaitFocusChange(HWND window, HWND from) {
     return nullptr;
 }
 
-// Presses Tab until target holds the focus; false when it never came there.
-bool TabTo(HWND window, HWND target) {
+// Presses Tab until the window holding the focus is one that wanted takes; that window, or null
+// when Tab never brought the focus there.
+template <class Wanted>
+HWND TabUntil(HWND window, Wanted wanted) {
     for (int presses = 0; presses < 40; ++presses) {
         HWND focus = FocusOf(window);
-        if (focus == target) return true;
-        Press(window, VK_TAB);
-        if (!AwaitFocusChange(window, focus)) return false;
-    }
-    return false;
-}
-
-// Presses Tab until a window with the text holds the focus; that window, or null.
-HWND TabToText(HWND window, const std::wstring& text) {
-    for (int presses = 0; presses < 20; ++presses) {
-        HWND focus = FocusOf(window);
-        if (focus && WindowTextOf(focus) == text) return focus;
+        if (focus && wanted(focus)) return focus;
         Press(window, VK_TAB);
         if (!AwaitFocusChange(window, focus)) return nullptr;
     }
@@ -64,13 +55,20 @@ bool AwaitFocusIn(HWND dialog) {
     return false;
 }
 
-HWND AwaitWindow(DWORD processId, const wchar_t* className, bool present) {
+HWND AwaitWindow(DWORD processId, const wchar_t* className) {
     for (int waited = 0; waited < 10000; waited += 50) {
-        HWND found = WindowOfProcess(processId, className);
-        if ((found != nullptr) == present) return found ? found : HWND_MESSAGE;
+        if (HWND found = WindowOfProcess(processId, className)) return found;
         Sleep(50);
     }
     return nullptr;
+}
+
+bool AwaitNoWindow(DWORD processId, const wchar_t* className) {
+    for (int waited = 0; waited < 10000; waited += 50) {
+        if (!WindowOfProcess(processId, className)) return true;
+        Sleep(50);
+    }
+    return false;
 }
 
 std::wstring AwaitText(HWND control, const std::wstring& text) {
@@ -98,20 +96,23 @@ TEST(SelectByKeyboard, TabSpaceAndArrowsChooseAnEarlierYearThatADropThenApplies)
 
     // From the dialog as it came up, Tab by Tab to the date row's select button; Space opens
     // the select dialog, whose year list has the focus.
-    ASSERT_TRUE(TabTo(window, GetDlgItem(window, kDateSelect))) << "focus stuck at " << FocusOf(window);
+    HWND dateSelect = GetDlgItem(window, kDateSelect);
+    ASSERT_EQ(TabUntil(window, [dateSelect](HWND focus) { return focus == dateSelect; }), dateSelect)
+        << "Tab did not reach the select button";
     Press(window, VK_SPACE);
-    HWND select = AwaitWindow(program.Id(), L"Kairodex_Select", true);
+    HWND select = AwaitWindow(program.Id(), L"Kairodex_Select");
     ASSERT_NE(select, nullptr) << "no select dialog";
     EXPECT_EQ(Narrow(WindowTextOf(select)), "Specify date");
     ASSERT_TRUE(AwaitFocusIn(select)) << "the select dialog's lists did not take the focus";
 
     Press(select, VK_UP);  // one year earlier
-    HWND finish = TabToText(select, L"Finish");
+    HWND finish = TabUntil(select, [](HWND focus) { return WindowTextOf(focus) == L"Finish"; });
     ASSERT_NE(finish, nullptr) << "Tab did not reach the finish button";
     Press(select, VK_SPACE);
-    ASSERT_EQ(AwaitWindow(program.Id(), L"Kairodex_Select", false), HWND_MESSAGE) << "the select dialog stayed";
+    ASSERT_TRUE(AwaitNoWindow(program.Id(), L"Kairodex_Select")) << "the select dialog stayed";
     EXPECT_EQ(Narrow(AwaitText(dateBox, L"2023/09/07")), "2023/09/07");
-    EXPECT_EQ(FocusOf(window), dateBox);
+    for (int waited = 0; waited < 5000 && FocusOf(window) != dateBox; waited += 20) Sleep(20);
+    EXPECT_EQ(FocusOf(window), dateBox) << "the date box did not take the focus back";
 
     // The chosen date goes into the dropped file; its time of day and access time stay.
     std::string why;
