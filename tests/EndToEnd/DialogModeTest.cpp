@@ -165,7 +165,7 @@ TEST(DialogMode, ChoosingALanguageRestartsWithTheSameArgumentsInTheSameFolder) {
     // The new instance: same arguments, same working folder, the chosen language.
     HWND next = nullptr;
     for (int waited = 0; !next && waited < 30000; waited += 100) {
-        next = OtherMainWindow(first.Id());
+        next = OtherMainWindow(box.Exe(), first.Id());
         if (!next) Sleep(100);
     }
     ASSERT_NE(next, nullptr) << "no new instance";
@@ -200,7 +200,7 @@ TEST(DialogMode, ARestartThatCannotStartTheProgramKeepsTheDialogOpenAndSaysWhy) 
 
     EXPECT_FALSE(program.WaitForExit(1500)) << "the dialog closed";
     EXPECT_TRUE(IsWindow(window) && IsWindowVisible(window));
-    EXPECT_EQ(OtherMainWindow(program.Id()), nullptr);
+    EXPECT_EQ(OtherMainWindow(box.Exe(), program.Id()), nullptr);
     Click(GetDlgItem(window, kCloseButton));
     ASSERT_TRUE(program.WaitForExit());
     EXPECT_EQ(program.ExitCode(), 0u);
@@ -232,7 +232,7 @@ TEST(DialogMode, ALanguageTheProfileCannotTakeKeepsTheDialogAndItsLanguage) {
     EXPECT_NE(program.boxes[0].find(L"Kairodex.ini"), std::wstring::npos);
 
     EXPECT_FALSE(program.WaitForExit(1500)) << "the dialog closed";
-    EXPECT_EQ(OtherMainWindow(program.Id()), nullptr);
+    EXPECT_EQ(OtherMainWindow(box.Exe(), program.Id()), nullptr);
     EXPECT_EQ(box.ReadFile(L"Kairodex.ini"), profileBefore);
     Click(GetDlgItem(window, kCloseButton));
     ASSERT_TRUE(program.WaitForExit());

@@ -209,9 +209,24 @@ namespace {
 
 struct WindowSearch {
     DWORD processId;
-    bool other;  // any process but processId
+    bool other;                   // any process but processId
+    const std::wstring* program;  // with other: only a process running this file
     HWND found;
 };
+
+std::wstring ProcessImage(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return L"";
+    wchar_t path[MAX_PATH * 4];
+    DWORD length = MAX_PATH * 4;
+    const bool known = QueryFullProcessImageNameW(process, 0, path, &length);
+    CloseHandle(process);
+    return known ? std::wstring(path, length) : std::wstring();
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
 
 BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
@@ -221,6 +236,7 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
     if (lstrcmpW(className, L"Kairodex") != 0 || WindowText(window) != L"Kairodex") return TRUE;
+    if (search->program && !SamePath(ProcessImage(owner), *search->program)) return TRUE;
     search->found = window;
     return FALSE;
 }
@@ -256,7 +272,7 @@ RunningProgram::~RunningProgram() {
 
 HWND RunningProgram::MainWindow(DWORD waitMilliseconds) {
     for (DWORD waited = 0; process_ && waited < waitMilliseconds; waited += 50) {
-        WindowSearch search{processId_, false, nullptr};
+        WindowSearch search{processId_, false, nullptr, nullptr};
         EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found) return search.found;
         if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) return nullptr;
@@ -290,8 +306,8 @@ DWORD RunningProgram::ExitCode() const {
     return code;
 }
 
-HWND OtherMainWindow(DWORD processId) {
-    WindowSearch search{processId, true, nullptr};
+HWND OtherMainWindow(const std::wstring& program, DWORD processId) {
+    WindowSearch search{processId, true, &program, nullptr};
     EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

@@ -72,8 +72,9 @@ private:
     DWORD processId_ = 0;
 };
 
-// The main window of a Kairodex.exe other than the one with processId; null when none.
-HWND OtherMainWindow(DWORD processId);
+// The main window of a process running the program file, other than the one with processId;
+// null when none. (Other tests may run their own Kairodex.exe meanwhile.)
+HWND OtherMainWindow(const std::wstring& program, DWORD processId);
 // The text of a window of another process.
 std::wstring WindowTextOf(HWND window);
 // The window that holds the keyboard focus in the thread of window; null when none does.

@@ -15,44 +15,53 @@ constexpr int kCloseButton = 2525;
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-// One key stroke, down and up, to the window that holds the focus in window's thread.
-void Press(HWND window, WPARAM key) {
-    HWND focus = FocusOf(window);
+// One key stroke, down and up, to the window that holds the focus.
+void Press(HWND focus, WPARAM key) {
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
-    PostMessageW(focus ? focus : window, WM_KEYDOWN, key, scan | 1);
-    PostMessageW(focus ? focus : window, WM_KEYUP, key, scan | 1 | (LPARAM(3) << 30));
+    PostMessageW(focus, WM_KEYDOWN, key, scan | 1);
+    PostMessageW(focus, WM_KEYUP, key, scan | 1 | (LPARAM(3) << 30));
 }
 
-// Waits until the focus leaves from; the new focus, or null when it stayed.
-HWND AwaitFocusChange(HWND window, HWND from) {
+// The window holding the focus in dialog's thread. When a window of another program became
+// active meanwhile (tests run side by side), the thread holds no focus: the dialog is brought
+// to the front again, as a user would click on it.
+HWND AwaitFocus(HWND dialog) {
     for (int waited = 0; waited < 5000; waited += 20) {
-        HWND focus = FocusOf(window);
-        if (focus != from) return focus;
+        if (HWND focus = FocusOf(dialog)) return focus;
+        SetForegroundWindow(dialog);
         Sleep(20);
     }
     return nullptr;
+}
+
+// Waits until the focus leaves from.
+void AwaitFocusChange(HWND dialog, HWND from) {
+    for (int waited = 0; waited < 5000 && FocusOf(dialog) == from; waited += 20) Sleep(20);
 }
 
 // Presses Tab until the window holding the focus is one that wanted takes; that window, or null
-// when Tab never brought the focus there.
+// when Tab never brought the focus there. A press lost to another program's activation is
+// pressed again.
 template <class Wanted>
-HWND TabUntil(HWND window, Wanted wanted) {
+HWND TabUntil(HWND dialog, Wanted wanted) {
     for (int presses = 0; presses < 40; ++presses) {
-        HWND focus = FocusOf(window);
-        if (focus && wanted(focus)) return focus;
-        Press(window, VK_TAB);
-        if (!AwaitFocusChange(window, focus)) return nullptr;
+        HWND focus = AwaitFocus(dialog);
+        if (!focus) return nullptr;
+        if (wanted(focus)) return focus;
+        Press(focus, VK_TAB);
+        AwaitFocusChange(dialog, focus);
     }
     return nullptr;
 }
 
-// Waits until a control of dialog holds the focus.
-bool AwaitFocusIn(HWND dialog) {
+// The control of dialog that holds the focus once one does; null when none came to.
+HWND AwaitFocusIn(HWND dialog) {
     for (int waited = 0; waited < 5000; waited += 20) {
-        if (IsChild(dialog, FocusOf(dialog))) return true;
+        HWND focus = AwaitFocus(dialog);
+        if (IsChild(dialog, focus)) return focus;
         Sleep(20);
     }
-    return false;
+    return nullptr;
 }
 
 HWND AwaitWindow(DWORD processId, const wchar_t* className) {
@@ -99,16 +108,17 @@ TEST(SelectByKeyboard, TabSpaceAndArrowsChooseAnEarlierYearThatADropThenApplies)
     HWND dateSelect = GetDlgItem(window, kDateSelect);
     ASSERT_EQ(TabUntil(window, [dateSelect](HWND focus) { return focus == dateSelect; }), dateSelect)
         << "Tab did not reach the select button";
-    Press(window, VK_SPACE);
+    Press(dateSelect, VK_SPACE);
     HWND select = AwaitWindow(program.Id(), L"Kairodex_Select");
     ASSERT_NE(select, nullptr) << "no select dialog";
     EXPECT_EQ(Narrow(WindowTextOf(select)), "Specify date");
-    ASSERT_TRUE(AwaitFocusIn(select)) << "the select dialog's lists did not take the focus";
+    HWND yearList = AwaitFocusIn(select);
+    ASSERT_NE(yearList, nullptr) << "the select dialog's lists did not take the focus";
 
-    Press(select, VK_UP);  // one year earlier
+    Press(yearList, VK_UP);  // one year earlier
     HWND finish = TabUntil(select, [](HWND focus) { return WindowTextOf(focus) == L"Finish"; });
     ASSERT_NE(finish, nullptr) << "Tab did not reach the finish button";
-    Press(select, VK_SPACE);
+    Press(finish, VK_SPACE);
     ASSERT_TRUE(AwaitNoWindow(program.Id(), L"Kairodex_Select")) << "the select dialog stayed";
     EXPECT_EQ(Narrow(AwaitText(dateBox, L"2023/09/07")), "2023/09/07");
     for (int waited = 0; waited < 5000 && FocusOf(window) != dateBox; waited += 20) Sleep(20);
