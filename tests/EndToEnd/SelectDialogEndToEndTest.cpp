@@ -54,11 +54,13 @@ HWND TabUntil(HWND dialog, Wanted wanted) {
     return nullptr;
 }
 
-// The control of dialog that holds the focus once one does; null when none came to.
+// The control of dialog that holds the focus once one does; null when none came to. A dialog
+// brought to the front again holds the focus itself, and Tab enters its controls.
 HWND AwaitFocusIn(HWND dialog) {
     for (int waited = 0; waited < 5000; waited += 20) {
         HWND focus = AwaitFocus(dialog);
         if (IsChild(dialog, focus)) return focus;
+        if (focus == dialog) Press(dialog, VK_TAB);
         Sleep(20);
     }
     return nullptr;
