@@ -281,6 +281,7 @@ LRESULT WinDialog::HandleBlocked(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT WinDialog::HandleDialog(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN && wParam == VK_TAB) return TabIntoChildren((GetKeyState(VK_SHIFT) & 0x8000) != 0);
     switch (message) {
         case WM_CREATE:
             OnCreateWindow();
@@ -464,6 +465,19 @@ LRESULT WinDialog::TabNavigateFrom(int32_t sender, bool backwards) {
         WinViewList::Guard guard(children_);
         RawListNode* node = NodeOf(children_, sender);
         if (node) target = NextTabStop(node, backwards);
+    }
+    if (target) SetFocus(target);
+    return 0;
+}
+
+// The dialog itself holds the focus until a control takes it (so when it is first shown): Tab
+// then gives the focus to the first tab stop, Shift+Tab to the last, so the keyboard alone can
+// reach the controls.
+LRESULT WinDialog::TabIntoChildren(bool backwards) {
+    HWND target = nullptr;
+    {
+        WinViewList::Guard guard(children_);
+        target = NextTabStop(children_.EndNode(), backwards);
     }
     if (target) SetFocus(target);
     return 0;

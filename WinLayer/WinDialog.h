@@ -92,6 +92,7 @@ private:
     LRESULT OnControlColour(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnParentNotify(WPARAM wParam);
     LRESULT TabNavigateFrom(int32_t sender, bool backwards);
+    LRESULT TabIntoChildren(bool backwards);
     void BringToFrontNow();
     bool RegisterClassOnce() const;
     void UpdatePreTranslateFlag();

@@ -46,6 +46,14 @@ HWND Filled(HWND window) {
     return window;
 }
 
+const char kTwoLanguages[] =
+    "[LangMap]\r\nEnglish=0x0409\r\nDeutsch=0x0407\r\n[English]\r\n[Deutsch]\r\n"
+    "MainDlg_CloseButton=Schliessen\r\n";
+
+bool SameFolder(const std::wstring& a, const std::wstring& b) {
+    return !a.empty() && CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
 // The value of key in the profile text, or "" when it is not there.
 std::string ProfileValue(const std::string& profile, const std::string& key) {
     const size_t at = profile.find("\n" + key + "=");
@@ -139,23 +147,25 @@ TEST(DialogMode, ASourceWhoseTimeCannotBeReadIsNamedAndTheClockStays) {
     EXPECT_EQ(program.ExitCode(), 0u);
 }
 
-TEST(DialogMode, ChoosingALanguageRestartsWithTheSameArguments) {
+TEST(DialogMode, ChoosingALanguageRestartsWithTheSameArgumentsInTheSameFolder) {
     Sandbox box;
-    box.WriteFile(L"LanguageFile.ini", "[LangMap]\r\nEnglish=0x0409\r\nDeutsch=0x0407\r\n[English]\r\n[Deutsch]\r\n"
-                                       "MainDlg_CloseButton=Schliessen\r\n");
-    RunningProgram first(box, L"-u -D 2024/09/07");
+    box.WriteFile(L"LanguageFile.ini", kTwoLanguages);
+    // A working folder that is neither the program's nor the one the tests start it in.
+    box.MakeFolder(L"work");
+    RunningProgram first(box, L"-u -D 2024/09/07", box.Path(L"work"));
     HWND window = Filled(first.MainWindow());
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(ItemText(window, kCloseButton), L"Close");
+    ASSERT_TRUE(SameFolder(CurrentFolderOf(first.Id()), box.Path(L"work"))) << CurrentFolderOf(first.Id());
     PostMessageW(window, WM_SYSCOMMAND, kSecondLanguageItem, 0);
     ASSERT_TRUE(first.WaitForExit());
     EXPECT_EQ(first.ExitCode(), 0u);
     EXPECT_EQ(ProfileValue(box.ReadFile(L"Kairodex.ini"), "Language"), "Deutsch");
 
-    // The new instance: same arguments, the chosen language.
+    // The new instance: same arguments, same working folder, the chosen language.
     HWND next = nullptr;
     for (int waited = 0; !next && waited < 30000; waited += 100) {
-        next = OtherMainWindow(first.Id());
+        next = OtherMainWindow(box.Exe(), first.Id());
         if (!next) Sleep(100);
     }
     ASSERT_NE(next, nullptr) << "no new instance";
@@ -165,9 +175,69 @@ TEST(DialogMode, ChoosingALanguageRestartsWithTheSameArguments) {
     Filled(next);
     EXPECT_EQ(ItemText(next, kDateBox), L"2024/09/07");
     EXPECT_EQ(ItemText(next, kCloseButton), L"Schliessen");
+    const std::wstring folder = CurrentFolderOf(nextId);
+    EXPECT_TRUE(SameFolder(folder, box.Path(L"work"))) << std::string(folder.begin(), folder.end());
     PostMessageW(next, WM_CLOSE, 0, 0);
     ASSERT_TRUE(second.WaitForExit());
     EXPECT_EQ(second.ExitCode(), 0u);
+}
+
+// The program's file is gone when the restart wants to start it again: the dialog stays, says
+// so, and still closes normally.
+TEST(DialogMode, ARestartThatCannotStartTheProgramKeepsTheDialogOpenAndSaysWhy) {
+    Sandbox box;
+    box.WriteFile(L"LanguageFile.ini", kTwoLanguages);
+    RunningProgram program(box, L"-u -D 2024/09/07");
+    HWND window = Filled(program.MainWindow());
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(MoveFileW(box.Exe().c_str(), box.Path(L"Moved.exe").c_str())) << GetLastError();
+    PostMessageW(window, WM_SYSCOMMAND, kSecondLanguageItem, 0);
+    ASSERT_TRUE(program.AwaitBox()) << "no message box";
+    ASSERT_EQ(program.boxes.size(), 1u);
+    EXPECT_NE(program.boxes[0].find(L"Kairodex|The program could not be started again"), std::wstring::npos)
+        << std::string(program.boxes[0].begin(), program.boxes[0].end());
+    EXPECT_NE(program.boxes[0].find(L"Kairodex.exe"), std::wstring::npos);
+
+    EXPECT_FALSE(program.WaitForExit(1500)) << "the dialog closed";
+    EXPECT_TRUE(IsWindow(window) && IsWindowVisible(window));
+    EXPECT_EQ(OtherMainWindow(box.Exe(), program.Id()), nullptr);
+    Click(GetDlgItem(window, kCloseButton));
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_EQ(program.boxes.size(), 1u);
+}
+
+// A language that cannot be written to the GUI profile would not come up after a restart: the
+// program keeps its language, stays and says why.
+TEST(DialogMode, ALanguageTheProfileCannotTakeKeepsTheDialogAndItsLanguage) {
+    Sandbox box;
+    box.WriteFile(L"LanguageFile.ini", kTwoLanguages);
+    RunningProgram program(box, L"");
+    HWND window = Filled(program.MainWindow());
+    ASSERT_NE(window, nullptr);
+    const std::string profileBefore = box.ReadFile(L"Kairodex.ini");
+    {
+        // Held open without sharing, the profile can be neither read nor replaced.
+        HANDLE held =
+            CreateFileW(box.Path(L"Kairodex.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        PostMessageW(window, WM_SYSCOMMAND, kSecondLanguageItem, 0);
+        const bool shown = program.AwaitBox();
+        CloseHandle(held);
+        ASSERT_TRUE(shown) << "no message box";
+    }
+    ASSERT_EQ(program.boxes.size(), 1u);
+    EXPECT_NE(program.boxes[0].find(L"Kairodex|The language could not be written"), std::wstring::npos)
+        << std::string(program.boxes[0].begin(), program.boxes[0].end());
+    EXPECT_NE(program.boxes[0].find(L"Kairodex.ini"), std::wstring::npos);
+
+    EXPECT_FALSE(program.WaitForExit(1500)) << "the dialog closed";
+    EXPECT_EQ(OtherMainWindow(box.Exe(), program.Id()), nullptr);
+    EXPECT_EQ(box.ReadFile(L"Kairodex.ini"), profileBefore);
+    Click(GetDlgItem(window, kCloseButton));
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_EQ(program.boxes.size(), 1u);
 }
 
 }  // namespace EndToEnd

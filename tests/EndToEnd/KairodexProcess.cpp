@@ -1,5 +1,7 @@
 #include "EndToEnd/KairodexProcess.h"
 
+#include <winternl.h>
+
 #include <cstdio>
 
 namespace EndToEnd {
@@ -207,9 +209,24 @@ namespace {
 
 struct WindowSearch {
     DWORD processId;
-    bool other;  // any process but processId
+    bool other;                   // any process but processId
+    const std::wstring* program;  // with other: only a process running this file
     HWND found;
 };
+
+std::wstring ProcessImage(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return L"";
+    wchar_t path[MAX_PATH * 4];
+    DWORD length = MAX_PATH * 4;
+    const bool known = QueryFullProcessImageNameW(process, 0, path, &length);
+    CloseHandle(process);
+    return known ? std::wstring(path, length) : std::wstring();
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
 
 BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
@@ -219,6 +236,7 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
     if (lstrcmpW(className, L"Kairodex") != 0 || WindowText(window) != L"Kairodex") return TRUE;
+    if (search->program && !SamePath(ProcessImage(owner), *search->program)) return TRUE;
     search->found = window;
     return FALSE;
 }
@@ -254,7 +272,7 @@ RunningProgram::~RunningProgram() {
 
 HWND RunningProgram::MainWindow(DWORD waitMilliseconds) {
     for (DWORD waited = 0; process_ && waited < waitMilliseconds; waited += 50) {
-        WindowSearch search{processId_, false, nullptr};
+        WindowSearch search{processId_, false, nullptr, nullptr};
         EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found) return search.found;
         if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) return nullptr;
@@ -271,19 +289,207 @@ bool RunningProgram::WaitForExit(DWORD waitMilliseconds) {
     return false;
 }
 
+bool RunningProgram::AwaitBox(DWORD waitMilliseconds) {
+    const size_t before = boxes.size();
+    BoxSearch search{processId_, &boxes};
+    for (DWORD waited = 0; process_ && waited < waitMilliseconds; waited += 50) {
+        EnumWindows(CloseBox, reinterpret_cast<LPARAM>(&search));
+        if (boxes.size() > before) return true;
+        if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) return false;
+    }
+    return false;
+}
+
 DWORD RunningProgram::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     if (process_) GetExitCodeProcess(process_, &code);
     return code;
 }
 
-HWND OtherMainWindow(DWORD processId) {
-    WindowSearch search{processId, true, nullptr};
+HWND OtherMainWindow(const std::wstring& program, DWORD processId) {
+    WindowSearch search{processId, true, &program, nullptr};
     EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
 std::wstring WindowTextOf(HWND window) { return WindowText(window); }
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+namespace {
+
+struct ClassSearch {
+    DWORD processId;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindOfClass(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ClassSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (owner != search->processId || !IsWindowVisible(window) || lstrcmpW(className, search->className) != 0) {
+        return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+// The head of the process environment block and of its process parameters, as far as the
+// working folder; the layout is the same for 32 and 64 bits, padding included.
+struct PebHead {
+    BYTE flags[4];
+    PVOID mutant;
+    PVOID imageBase;
+    PVOID loaderData;
+    PVOID parameters;
+};
+struct ParametersHead {
+    ULONG maximumLength, length, flags, debugFlags;
+    HANDLE console;
+    ULONG consoleFlags;
+    HANDLE input, output, error;
+    UNICODE_STRING currentFolder;
+};
+
+using QueryProcess = LONG(WINAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
+
+std::wstring ReadCurrentFolder(HANDLE process) {
+    const auto query = reinterpret_cast<QueryProcess>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic = {};
+    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return L"";
+    PebHead peb = {};
+    ParametersHead parameters = {};
+    if (!ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr) ||
+        !ReadProcessMemory(process, peb.parameters, &parameters, sizeof parameters, nullptr)) {
+        return L"";
+    }
+    std::wstring folder(parameters.currentFolder.Length / sizeof(wchar_t), L'\0');
+    if (!ReadProcessMemory(process, parameters.currentFolder.Buffer, folder.data(), parameters.currentFolder.Length,
+                           nullptr)) {
+        return L"";
+    }
+    while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
+HWND WindowOfProcess(DWORD processId, const wchar_t* className) {
+    ClassSearch search{processId, className, nullptr};
+    EnumWindows(FindOfClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring CurrentFolderOf(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (!process) return L"";
+    std::wstring folder = ReadCurrentFolder(process);
+    CloseHandle(process);
+    return folder;
+}
+
+namespace {
+
+// Wine's own translation of a Windows path into the Linux one; empty outside Wine.
+std::string UnixPath(const std::wstring& path) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
+    if (!unix) return "";
+    std::string result(unix);
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+// A file URI of a Linux path: every byte but the unreserved ones and "/" percent-encoded.
+std::string FileUri(const std::string& unixPath) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (unsigned char c : unixPath) {
+        if (isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += {'%', kHex[c >> 4], kHex[c & 15]};
+        }
+    }
+    return uri;
+}
+
+bool Fail(std::string* why, const std::string& text) {
+    if (why) *why = text;
+    return false;
+}
+
+// Waits for the drag source's one-line outcome; the source ends itself after its own limits.
+std::string AwaitOutcome(const std::wstring& resultFile) {
+    for (int waited = 0; waited < 60000; waited += 50) {
+        if (GetFileAttributesW(resultFile.c_str()) != INVALID_FILE_ATTRIBUTES) break;
+        Sleep(50);
+    }
+    std::string outcome;
+    HANDLE file = CreateFileW(resultFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "error: the drag source gave no answer";
+    char buffer[1024];
+    DWORD got = 0;
+    if (ReadFile(file, buffer, sizeof buffer, &got, nullptr)) outcome.assign(buffer, got);
+    CloseHandle(file);
+    DeleteFileW(resultFile.c_str());
+    while (!outcome.empty() && (outcome.back() == '\n' || outcome.back() == '\r')) outcome.pop_back();
+    return outcome;
+}
+
+}  // namespace
+
+bool DropFromDesktop(HWND target, const std::vector<std::wstring>& paths, std::string* why) {
+    RECT box = {};
+    if (!IsWindow(target) || !GetWindowRect(target, &box)) return Fail(why, "no target window");
+    // Wine keeps the X window of each top-level window in a property; 0 lets the source look
+    // for the window that takes drops under the point instead.
+    const auto xWindow =
+        reinterpret_cast<uintptr_t>(GetPropW(GetAncestor(target, GA_ROOT), L"__wine_x11_whole_window"));
+    wchar_t temp[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, temp);
+    static int counter = 0;
+    wchar_t name[64];
+    swprintf(name, 64, L"KairodexDrop_%lu_%d.txt", GetCurrentProcessId(), ++counter);
+    const std::wstring resultFile = std::wstring(temp) + name;
+    const std::string resultUnix = UnixPath(temp) + "/" + std::string(name, name + wcslen(name));
+    char numbers[96];
+    snprintf(numbers, sizeof numbers, " %lu %ld %ld", static_cast<unsigned long>(xWindow), (box.left + box.right) / 2,
+             (box.top + box.bottom) / 2);
+    std::string arguments = "\"";
+    arguments.append(resultUnix).append("\"").append(numbers);
+    for (const std::wstring& path : paths) {
+        const std::string unixPath = UnixPath(path);
+        if (unixPath.empty()) return Fail(why, "no Linux path for a dropped name");
+        arguments.append(" ").append(FileUri(unixPath));
+    }
+    const std::wstring source = ModuleFolder() + L"\\XdndDragSource";
+    std::vector<wchar_t> command = CommandLineOf(source, std::wstring(arguments.begin(), arguments.end()));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    // Wine runs a Linux program as a Linux process of its own; it may give no handles for it.
+    if (!CreateProcessW(source.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return Fail(why, "the drag source did not start");
+    }
+    if (process.hThread) CloseHandle(process.hThread);
+    if (process.hProcess) CloseHandle(process.hProcess);
+    const std::string outcome = AwaitOutcome(resultFile);
+    return outcome == "ok" || Fail(why, outcome);
+}
 
 uint64_t UtcTime(int year, int month, int day, int hour, int minute, int second, int msec) {
     SYSTEMTIME s = {WORD(year), WORD(month), 0, WORD(day), WORD(hour), WORD(minute), WORD(second), WORD(msec)};

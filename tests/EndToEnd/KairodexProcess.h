@@ -60,6 +60,9 @@ public:
     HWND MainWindow(DWORD waitMilliseconds = 30000);
     // Waits for the end; false when it did not end in time.
     bool WaitForExit(DWORD waitMilliseconds = 30000);
+    // Waits for a message box of the process, closes it and records it in boxes; false when none
+    // came in time.
+    bool AwaitBox(DWORD waitMilliseconds = 30000);
     DWORD ExitCode() const;
 
     std::vector<std::wstring> boxes;  // "caption|text" of every message box closed
@@ -69,10 +72,26 @@ private:
     DWORD processId_ = 0;
 };
 
-// The main window of a Kairodex.exe other than the one with processId; null when none.
-HWND OtherMainWindow(DWORD processId);
+// The main window of a process running the program file, other than the one with processId;
+// null when none. (Other tests may run their own Kairodex.exe meanwhile.)
+HWND OtherMainWindow(const std::wstring& program, DWORD processId);
 // The text of a window of another process.
 std::wstring WindowTextOf(HWND window);
+// The window that holds the keyboard focus in the thread of window; null when none does.
+HWND FocusOf(HWND window);
+// The first visible window of class className in the process; null when none.
+HWND WindowOfProcess(DWORD processId, const wchar_t* className);
+// The working folder of another process as it sees it now, read from its process parameters,
+// without the closing backslash; empty when it cannot be read.
+std::wstring CurrentFolderOf(DWORD processId);
+
+// Drops files and folders on a window of a running program from the Linux desktop: a native
+// drag source beside the test program offers them as a text/uri-list through XDND to the X
+// window of target's top-level window, at target's centre, and waits for the target to take
+// them; target must be in its place already (the main dialog lays its controls out after it
+// shows). True when it did; otherwise why says what went wrong. Wine delivers the drop to target
+// as WM_DROPFILES through its message loop, so it is handled after this returns.
+bool DropFromDesktop(HWND target, const std::vector<std::wstring>& paths, std::string* why = nullptr);
 
 // 100-ns UTC file time from UTC parts.
 uint64_t UtcTime(int year, int month, int day, int hour, int minute, int second, int msec);

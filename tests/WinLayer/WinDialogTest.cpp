@@ -365,6 +365,26 @@ TEST(WinDialogTabs, TabWrapsAndSkipsDisabledWindowlessAndNotTabStops) {
     EXPECT_EQ(GetFocus(), last.Window());
 }
 
+// A dialog just shown holds the focus itself: Tab enters its controls at either end.
+TEST(WinDialogTabs, TabOnTheDialogItselfEntersItsControls) {
+    TestDialog dialog;
+    TestChild label = TestChild::Label(10), disabled = TestChild::Button(60), first = TestChild::Button(110),
+              last = TestChild::Button(160);
+    disabled.Property().style |= WS_DISABLED;
+    dialog.AddChild(label);
+    dialog.AddChild(disabled);
+    dialog.AddChild(first);
+    dialog.AddChild(last);
+    ASSERT_TRUE(dialog.Show());
+    for (bool shift : {false, true}) {
+        SetFocus(dialog.Window());
+        SetShift(shift);
+        SendMessageA(dialog.Window(), WM_KEYDOWN, VK_TAB, 0);
+        EXPECT_EQ(GetFocus(), shift ? last.Window() : first.Window()) << "shift " << shift;
+    }
+    SetShift(false);
+}
+
 TEST(WinDialogTabs, OnlyTabStopKeepsTheFocus) {
     TestDialog dialog;
     TestChild only = TestChild::Button(10), label = TestChild::Label(10);

@@ -1,0 +1,112 @@
+// Files and folders dropped on the running main dialog from the Linux desktop, through X11 drag
+// and drop, as a file manager drops them. The creation time is not checked: Wine on Linux
+// cannot store it.
+#include <gtest/gtest.h>
+
+#include "EndToEnd/KairodexProcess.h"
+
+namespace EndToEnd {
+namespace {
+
+constexpr int kDateBox = 2502;
+constexpr int kTimeBox = 2507;
+constexpr int kMSecBox = 2512;
+constexpr int kSourceBox = 2523;
+constexpr int kTargetBox = 2524;
+constexpr int kCloseButton = 2525;
+
+// Waits until the file's last write time leaves before; false when it did not within the limit.
+bool AwaitChange(const std::wstring& path, uint64_t before) {
+    for (int waited = 0; waited < 20000; waited += 50) {
+        if (GetTimes(path).lastWrite != before) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+std::string AwaitText(HWND control, const std::wstring& text) {
+    std::wstring now;
+    for (int waited = 0; waited < 10000; waited += 50) {
+        now = WindowTextOf(control);
+        if (now == text) break;
+        Sleep(50);
+    }
+    return std::string(now.begin(), now.end());
+}
+
+void Click(HWND window) {
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
+}  // namespace
+
+TEST(DesktopDrop, DroppedFilesAndEveryFileBelowADroppedFolderTakeTheChosenTimes) {
+    Sandbox box;
+    box.MakeFolder(L"dir");
+    box.MakeFolder(L"dir\\sub");
+    // Names a URI must encode: a blank, a percent sign and a letter outside ASCII.
+    const std::vector<std::wstring> files = {L"plain.txt", L"blank and 100%\u00e9.txt", L"dir\\inner.txt",
+                                             L"dir\\sub\\deep.txt", L"untouched.txt"};
+    const Times old{UtcTime(2001, 2, 3, 4, 5, 6, 7), UtcTime(2002, 3, 4, 5, 6, 7, 8), UtcTime(2003, 4, 5, 6, 7, 8, 9)};
+    for (const std::wstring& name : files) {
+        box.WriteFile(name, "data");
+        ASSERT_TRUE(SetTimes(box.Path(name), old));
+    }
+    RunningProgram program(box, L"-u -D 2024/09/07 -T 10:20:30 -M 5 -d -t -m -w -a");
+    HWND window = program.MainWindow();
+    ASSERT_NE(window, nullptr) << "no main window";
+    // The boxes are in place once they show the value.
+    ASSERT_EQ(AwaitText(GetDlgItem(window, kDateBox), L"2024/09/07"), "2024/09/07");
+    std::string why;
+    ASSERT_TRUE(DropFromDesktop(GetDlgItem(window, kTargetBox),
+                                {box.Path(files[0]), box.Path(files[1]), box.Path(L"dir")}, &why))
+        << why;
+    ASSERT_TRUE(AwaitChange(box.Path(L"dir\\sub\\deep.txt"), old.lastWrite)) << "the file in the subfolder stayed";
+
+    const uint64_t chosen = UtcTime(2024, 9, 7, 10, 20, 30, 5);
+    for (size_t i = 0; i < 4; ++i) {
+        const Times now = GetTimes(box.Path(files[i]));
+        EXPECT_EQ(FormatUtc(now.lastWrite), FormatUtc(chosen)) << i;
+        EXPECT_EQ(FormatUtc(now.lastAccess), FormatUtc(chosen)) << i;
+    }
+    EXPECT_EQ(GetTimes(box.Path(L"untouched.txt")).lastWrite, old.lastWrite);
+    EXPECT_NE(FormatUtc(GetTimes(box.Path(L"dir")).lastWrite), FormatUtc(chosen)) << "a folder's own time changed";
+
+    Click(GetDlgItem(window, kCloseButton));
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_TRUE(program.boxes.empty());
+}
+
+TEST(DesktopDrop, SeveralFilesOnTheSourceBoxGiveTheFirstOnesTimeAndChangeNone) {
+    Sandbox box;
+    box.WriteFile(L"first.txt", "data");
+    box.WriteFile(L"second.txt", "data");
+    const Times first{UtcTime(2001, 1, 1, 0, 0, 0, 0), UtcTime(2002, 1, 1, 0, 0, 0, 0),
+                      UtcTime(2019, 6, 1, 12, 34, 56, 789)};
+    const Times second{UtcTime(2005, 1, 1, 0, 0, 0, 0), UtcTime(2006, 1, 1, 0, 0, 0, 0),
+                       UtcTime(2011, 11, 11, 11, 11, 11, 111)};
+    ASSERT_TRUE(SetTimes(box.Path(L"first.txt"), first));
+    ASSERT_TRUE(SetTimes(box.Path(L"second.txt"), second));
+    RunningProgram program(box, L"-u -D 2024/09/07 -T 10:20:30 -M 5");
+    HWND window = program.MainWindow();
+    ASSERT_NE(window, nullptr) << "no main window";
+    ASSERT_EQ(AwaitText(GetDlgItem(window, kDateBox), L"2024/09/07"), "2024/09/07");
+    std::string why;
+    ASSERT_TRUE(
+        DropFromDesktop(GetDlgItem(window, kSourceBox), {box.Path(L"first.txt"), box.Path(L"second.txt")}, &why))
+        << why;
+    EXPECT_EQ(AwaitText(GetDlgItem(window, kDateBox), L"2019/06/01"), "2019/06/01");
+    EXPECT_EQ(AwaitText(GetDlgItem(window, kTimeBox), L"12:34:56"), "12:34:56");
+    EXPECT_EQ(AwaitText(GetDlgItem(window, kMSecBox), L"789"), "789");
+    EXPECT_EQ(GetTimes(box.Path(L"first.txt")).lastWrite, first.lastWrite);
+    EXPECT_EQ(GetTimes(box.Path(L"second.txt")).lastWrite, second.lastWrite);
+
+    Click(GetDlgItem(window, kCloseButton));
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_TRUE(program.boxes.empty());
+}
+
+}  // namespace EndToEnd
