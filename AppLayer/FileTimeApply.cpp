@@ -60,11 +60,8 @@ uint32_t Failure(bool changed, const RawString& path, FailedFiles* failed) {
 // form, replaced by the folder as it was given.
 class ShownPath {
 public:
-    ShownPath(const RawString& walkedRoot, const RawString& givenRoot) : walkedRoot_(walkedRoot) {
-        int32_t end = givenRoot.Length();
-        while (end > 1 && RawLayer::IsSeparator(givenRoot, end - 1)) --end;
-        givenRoot_ = RawString::FromRange(givenRoot, 0, end);
-    }
+    ShownPath(const RawString& walkedRoot, const RawString& givenRoot)
+        : walkedRoot_(WithoutTrailingSeparators(walkedRoot)), givenRoot_(WithoutTrailingSeparators(givenRoot)) {}
 
     RawString Of(const RawString& walked) const {
         const int32_t rootLength = walkedRoot_.Length();
@@ -75,8 +72,15 @@ public:
     }
 
 private:
-    RawString walkedRoot_;  // as the walk's first enumerator holds it, without a trailing separator
-    RawString givenRoot_;   // without trailing separators
+    // A lone separator stays: it names the root.
+    static RawString WithoutTrailingSeparators(const RawString& path) {
+        int32_t end = path.Length();
+        while (end > 1 && RawLayer::IsSeparator(path, end - 1)) --end;
+        return RawString::FromRange(path, 0, end);
+    }
+
+    RawString walkedRoot_;  // both without trailing separators
+    RawString givenRoot_;
 };
 
 }  // namespace
