@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "RawLayer/RawFindFile.h"
+#include "RawLayer/RawPath.h"
 
 using RawLayer::FileHandle;
 using RawLayer::RawFindFile;
@@ -55,6 +56,33 @@ uint32_t Failure(bool changed, const RawString& path, FailedFiles* failed) {
     return 1;
 }
 
+// The name of a path met in a walk as the user would know it: the walk's root, in the long
+// form, replaced by the folder as it was given.
+class ShownPath {
+public:
+    ShownPath(const RawString& walkedRoot, const RawString& givenRoot)
+        : walkedRoot_(WithoutTrailingSeparators(walkedRoot)), givenRoot_(WithoutTrailingSeparators(givenRoot)) {}
+
+    RawString Of(const RawString& walked) const {
+        const int32_t rootLength = walkedRoot_.Length();
+        if (!walked.RangeEquals(0, rootLength, walkedRoot_, 0, rootLength)) return walked;
+        RawString shown(givenRoot_, RawLayer::Wide);
+        shown.AppendRange(walked, rootLength, walked.Length());
+        return shown;
+    }
+
+private:
+    // A lone separator stays: it names the root.
+    static RawString WithoutTrailingSeparators(const RawString& path) {
+        int32_t end = path.Length();
+        while (end > 1 && RawLayer::IsSeparator(path, end - 1)) --end;
+        return RawString::FromRange(path, 0, end);
+    }
+
+    RawString walkedRoot_;  // both without trailing separators
+    RawString givenRoot_;
+};
+
 }  // namespace
 
 FileTimeCalls& FileTimeEntries() {
@@ -71,7 +99,7 @@ uint32_t ApplyToAll(const FileTimeSettings& settings, const RawStringList& paths
 }
 
 uint32_t ApplyToPath(const FileTimeSettings& settings, const RawString& path, FailedFiles* failed) {
-    const DWORD attributes = RawLayer::FileAttributes(path);
+    const DWORD attributes = RawLayer::FileAttributes(RawLayer::LongPathForm(path));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return ApplyToFolder(settings, path, failed);
     }
@@ -80,22 +108,25 @@ uint32_t ApplyToPath(const FileTimeSettings& settings, const RawString& path, Fa
 
 uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder, FailedFiles* failed) {
     // Depth first through a stack of open enumerators rather than recursion, so the deepest
-    // tree the file system holds cannot exhaust the thread's stack. Paths below a folder can
-    // pass MAX_PATH, which only the wide calls accept: the entries inherit the wide form.
+    // tree the file system holds cannot exhaust the thread's stack. The walk runs in the long
+    // form: paths below a folder pass MAX_PATH, and names that plain paths would alter (a
+    // trailing dot or blank) are reached as they are. Failures are named below the folder as
+    // the caller gave it.
     std::vector<std::unique_ptr<RawFindFile>> open;
-    open.push_back(std::make_unique<RawFindFile>(RawString(folder, RawLayer::Wide)));
+    open.push_back(std::make_unique<RawFindFile>(RawLayer::LongPathForm(folder)));
+    const ShownPath shown(open.back()->Directory(), folder);
     uint32_t failures = 0;
     while (!open.empty()) {
         RawFindFile& current = *open.back();
         bool readToEnd = true;
         if (!NextEntry(current, &readToEnd)) {
-            failures += Failure(readToEnd, current.Directory(), failed);
+            failures += Failure(readToEnd, shown.Of(current.Directory()), failed);
             open.pop_back();
             continue;
         }
         const DWORD attributes = current.Attributes();
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            failures += Failure(ApplyToFile(settings, current.FullPath()), current.FullPath(), failed);
+            failures += Failure(ApplyToFile(settings, current.FullPath()), shown.Of(current.FullPath()), failed);
         } else if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             // Folder links are not entered: they may lead back up the tree or off it.
             open.push_back(std::make_unique<RawFindFile>(current.FullPath()));
@@ -109,7 +140,9 @@ bool ApplyToFile(const FileTimeSettings& settings, const RawString& path) {
     // Windows. It takes no part in sharing checks, so no file that opened before is refused.
     const DWORD access = GENERIC_WRITE | FILE_READ_ATTRIBUTES;
     FileHandle file;
-    file.Attach(RawLayer::OpenFile(path, access, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL), access);
+    file.Attach(
+        RawLayer::OpenFile(RawLayer::LongPathForm(path), access, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL),
+        access);
     if (!file.IsOpen()) {
         return false;
     }

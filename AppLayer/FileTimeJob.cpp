@@ -79,7 +79,8 @@ bool FillJob(FileTimeJob& job, const RawString& configProfilePath, const RawPara
     // A source whose time cannot be read must not lend the value 1601-01-01 to the targets.
     FileTimeValue base;
     FILETIME sourceTime = {};
-    bool sourceRead = job.sourcePath.IsEmpty() || RawLayer::LastWriteTime(job.sourcePath, &sourceTime);
+    bool sourceRead =
+        job.sourcePath.IsEmpty() || RawLayer::LastWriteTime(RawLayer::LongPathForm(job.sourcePath), &sourceTime);
     if (!job.sourcePath.IsEmpty() && sourceRead) {
         base.SetFromFileTime(sourceTime);
     } else {

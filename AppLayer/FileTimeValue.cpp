@@ -1,5 +1,7 @@
 #include "AppLayer/FileTimeValue.h"
 
+#include <map>
+
 using RawLayer::ParsedNumber;
 using RawLayer::RawString;
 
@@ -23,8 +25,16 @@ bool ToFileTime(const SYSTEMTIME& time, FILETIME* fileTime) {
     return IsValidSystemTime(time) && SystemTimeToFileTime(&time, fileTime) != FALSE;
 }
 
+// By the rules of the local year, which near New Year may not be the UTC year: the rules that
+// LocalToUtc takes for the local time it gives.
 bool UtcToLocal(const SYSTEMTIME& utc, SYSTEMTIME* local) {
-    return SystemTimeToTzSpecificLocalTime(&ProcessTimeZone(), &utc, local) != FALSE;
+    if (!SystemTimeToTzSpecificLocalTime(&ZoneRulesOfYear(utc.wYear), &utc, local)) return false;
+    if (local->wYear == utc.wYear) return true;
+    return SystemTimeToTzSpecificLocalTime(&ZoneRulesOfYear(local->wYear), &utc, local) != FALSE;
+}
+
+bool LocalToUtc(const SYSTEMTIME& local, SYSTEMTIME* utc) {
+    return TzSpecificLocalTimeToSystemTime(&ZoneRulesOfYear(local.wYear), &local, utc) != FALSE;
 }
 
 // Equal calendar fields, the day of week aside.
@@ -153,6 +163,25 @@ const TIME_ZONE_INFORMATION& ProcessTimeZone() {
     return info;
 }
 
+const TIME_ZONE_INFORMATION& ZoneRulesOfYear(uint16_t year) {
+    // The zone as the platform names it, read once; the rules of each year asked for are kept.
+    // With the automatic daylight-saving change turned off there is one rule set for all years.
+    static DYNAMIC_TIME_ZONE_INFORMATION dynamicZone;
+    static const bool known = [] {
+        ZeroMemory(&dynamicZone, sizeof(dynamicZone));
+        return GetDynamicTimeZoneInformation(&dynamicZone) != TIME_ZONE_ID_INVALID &&
+               !dynamicZone.DynamicDaylightTimeDisabled;
+    }();
+    static std::map<uint16_t, TIME_ZONE_INFORMATION> years;
+    if (!known) return ProcessTimeZone();
+    auto found = years.find(year);
+    if (found != years.end()) return found->second;
+    TIME_ZONE_INFORMATION rules;
+    ZeroMemory(&rules, sizeof(rules));
+    if (!GetTimeZoneInformationForYear(year, &dynamicZone, &rules)) return ProcessTimeZone();
+    return years.emplace(year, rules).first->second;
+}
+
 TimeParts PartsOf(const SYSTEMTIME& time) {
     return TimeParts{time.wYear, time.wMonth,  time.wDayOfWeek, time.wDay,
                      time.wHour, time.wMinute, time.wSecond,    time.wMilliseconds};
@@ -201,10 +230,10 @@ bool FileTimeValue::ShowAsLocal() {
 }
 
 bool FileTimeValue::StoreLocal(const SYSTEMTIME& local) {
-    // Local to UTC by the rules of the value's own date, the same rules ShowAsLocal uses back,
+    // Local to UTC by the rules of the value's own year, the same rules ShowAsLocal uses back,
     // so the round trip is exact outside the skipped and repeated hours of a change.
     SYSTEMTIME utc;
-    if (!IsValidSystemTime(local) || !TzSpecificLocalTimeToSystemTime(&ProcessTimeZone(), &local, &utc)) {
+    if (!IsValidSystemTime(local) || !LocalToUtc(local, &utc)) {
         return false;
     }
     FILETIME instant;

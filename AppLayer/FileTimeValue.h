@@ -56,9 +56,10 @@ struct FileTimeValue {
     // False, nothing changed, when fileTime has no calendar form.
     bool ShowAsUtc();
     // Only from zone UTC (other zones stay as they are): the local form under the zone rules
-    // of the value's own date. False, still in UTC, when there is no local form.
+    // of the value's own year. False, still in UTC, when there is no local form.
     bool ShowAsLocal();
-    // Impossible dates and instants outside 1601..30827 UTC fail and change nothing.
+    // Impossible dates and instants outside 1601..30827 UTC fail and change nothing. A local
+    // time is read by the zone rules of its own year.
     bool StoreLocal(const SYSTEMTIME& local);
     bool StoreUtc(const SYSTEMTIME& utc);
     // ShowAsUtc or ShowAsLocal by the ShowUtc bit; false when brokenDown could not be put
@@ -91,8 +92,11 @@ struct FileTimeSettings {
     void ParseMSec(const RawLayer::RawString& text);
 };
 
-// The platform's time zone record, read once per process on first use.
+// The platform's time zone record, read once per process on first use: today's rules.
 const TIME_ZONE_INFORMATION& ProcessTimeZone();
+// The zone's rules in force in year (daylight-saving dates and biases change over the years);
+// today's rules when the platform cannot tell that year's.
+const TIME_ZONE_INFORMATION& ZoneRulesOfYear(uint16_t year);
 
 // True when the fields name a time that exists: years 1601..30827, real days (leap years
 // counted), hour, minute, second and milliseconds in range. The day of week is not read.

@@ -77,7 +77,9 @@ bool RawFindFile::FirstNarrow() {
 }
 
 bool RawFindFile::FirstWide() {
-    RawString widePattern(pattern_, Wide);
+    // Searched in the long form, so a folder whose path passes MAX_PATH is read too; the names
+    // handed out keep the directory's own form.
+    const RawString widePattern = LongPathForm(pattern_);
     WIN32_FIND_DATAW data{};
     handle_.Reset(FindFirstFileExW(widePattern.WideUnits(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
     if (!handle_.IsValid()) return false;

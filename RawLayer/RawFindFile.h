@@ -1,5 +1,7 @@
-// Enumerates the entries of one folder (never "." or ".."), in the file system's order.
-// Owns its find handle and closes it with FindClose.
+// Enumerates the entries of one folder (never "." or ".."), in the file system's order. A wide
+// search goes through the long form of the folder's path, so folders past MAX_PATH are read;
+// the paths handed out keep the form the folder was given in. Owns its find handle and closes
+// it with FindClose.
 #pragma once
 
 #include <windows.h>

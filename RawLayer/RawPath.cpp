@@ -1,6 +1,7 @@
 #include "RawLayer/RawPath.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "RawLayer/RawCodeUnits.h"
 
@@ -68,6 +69,30 @@ int32_t LastSeparatorBefore(const RawString& path, int32_t end) {
         if (IsSeparator(path, i)) return i;
     }
     return -1;
+}
+
+// What LongPathForm makes of a path: "C:\x", "\\server\share\x", or anything else.
+enum class PathKind { Other, Drive, Share };
+
+PathKind KindOf(const RawString& path) {
+    if (HasDriveAt(path, 0) && IsSeparator(path, 2)) return PathKind::Drive;
+    if (!IsSeparator(path, 0) || !IsSeparator(path, 1)) return PathKind::Other;
+    const uint32_t marker = path.UnitAt(2);
+    const bool device = (marker == '?' || marker == '.') && (IsSeparator(path, 3) || path.Length() == 3);
+    return device ? PathKind::Other : PathKind::Share;
+}
+
+// The platform's full form of a Wide path; empty when it has none.
+RawString FullPathOf(const RawString& wide) {
+    std::vector<wchar_t> buffer(static_cast<size_t>(wide.Length()) + MAX_PATH);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD size = static_cast<DWORD>(buffer.size());
+        const DWORD length = GetFullPathNameW(wide.WideUnits(), size, buffer.data(), nullptr);
+        if (length == 0) return RawString();
+        if (length < size) return RawString::FromWide(buffer.data(), static_cast<int32_t>(length));
+        buffer.resize(length);  // the size it asked for, terminator included
+    }
+    return RawString();
 }
 
 bool StartsWithStep(const RawString& path, int32_t position, int32_t dots) {
@@ -171,21 +196,16 @@ RawString ResolvePath(const RawString& path, const RawString& base) {
 
 RawString LongPathForm(const RawString& path) {
     RawString wide(path, Wide);
-    const int32_t length = wide.Length();
-    if (length < MAX_PATH) return wide;
-    const wchar_t* units = wide.WideUnits();
-    auto separator = [](wchar_t unit) { return unit == L'\\' || unit == L'/'; };
-    const bool drive = ((units[0] >= L'A' && units[0] <= L'Z') || (units[0] >= L'a' && units[0] <= L'z')) &&
-                       units[1] == L':' && separator(units[2]);
-    if (drive) {
-        RawString longForm = RawString::FromWide(L"\\\\?\\");
-        longForm.Concat(wide);
-        return longForm;
-    }
-    const bool unc = separator(units[0]) && separator(units[1]) && units[2] != L'?' && units[2] != L'.';
-    if (!unc) return wide;
-    RawString longForm = RawString::FromWide(L"\\\\?\\UNC");
-    longForm.AppendRange(wide, 1, length);
+    if (KindOf(wide) == PathKind::Other) return wide;
+    const RawString full = FullPathOf(wide);
+    const PathKind kind = KindOf(full);
+    // A device name ("C:\x\nul" resolves to "\\.\nul") is left to the platform as it was given.
+    if (kind == PathKind::Other) return wide;
+    const int32_t keep = kind == PathKind::Drive ? 3 : RootLength(full);
+    int32_t end = full.Length();
+    while (end > keep && IsSeparator(full, end - 1)) --end;
+    RawString longForm = RawString::FromWide(kind == PathKind::Drive ? L"\\\\?\\" : L"\\\\?\\UNC");
+    longForm.AppendRange(full, kind == PathKind::Drive ? 0 : 1, end);
     return longForm;
 }
 

@@ -31,9 +31,12 @@ RawString FileNameOf(const RawString& path);
 // Absolute paths (drive letter, two leading separators) unchanged; otherwise path appended to
 // base after leading ".\" steps are dropped and "..\" steps have cut base (never above its root).
 RawString ResolvePath(const RawString& path, const RawString& base);
-// The path as Wide text that the wide file calls take past MAX_PATH units: from that length on,
-// "C:\x" becomes "\\?\C:\x" and "\\server\share\x" becomes "\\?\UNC\server\share\x". Shorter
-// paths, relative ones and those with a "\\?\" or "\\.\" prefix keep their text.
+// The path as Wide text by which the wide file calls reach it at any length. An absolute path
+// on a drive ("C:\x") or a share ("\\server\share\x") is first resolved the way the platform
+// resolves plain paths ("." and ".." steps, "/", doubled separators, trailing dots and blanks),
+// then given the "\\?\" or "\\?\UNC\" prefix, under which no resolution happens and MAX_PATH
+// does not apply; separators at its end go, except the root's. Relative paths, drive-relative
+// ones ("C:x") and those that already begin with "\\?\" or "\\.\" keep their text.
 RawString LongPathForm(const RawString& path);
 
 }  // namespace RawLayer

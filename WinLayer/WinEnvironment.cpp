@@ -7,22 +7,23 @@ constexpr int kDefaultGap = 4;
 }
 
 WinEnvironment::WinEnvironment()
-    : instance_(GetModuleHandleW(nullptr)),
-      defaultDescription_(WinFont::DefaultLogFont()),
-      defaultFontMade_(false),
-      standardGap_(kDefaultGap) {}
+    : instance_(GetModuleHandleW(nullptr)), defaultDescription_(WinFont::DefaultLogFont()), standardGap_(kDefaultGap) {}
 
 const WinFont& WinEnvironment::DefaultFont() const {
-    if (!defaultFontMade_) {
-        defaultFont_.Create(defaultDescription_);
-        defaultFontMade_ = true;
-    }
-    return defaultFont_;
+    if (!defaultFont_) defaultFont_ = std::make_unique<WinFont>(defaultDescription_);
+    return *defaultFont_;
 }
 
 bool WinEnvironment::ReplaceDefaultFont(const LOGFONTW& logFont) {
     defaultDescription_ = logFont;
-    return !defaultFontMade_ || defaultFont_.Create(logFont);
+    if (!defaultFont_) return true;
+    auto font = std::make_unique<WinFont>(logFont);
+    if (!font->Handle()) return false;
+    // Windows made with the old font hold its handle; deleting it would leave them drawing
+    // with a dead object, so it is kept until the record ends.
+    replacedFonts_.push_back(std::move(defaultFont_));
+    defaultFont_ = std::move(font);
+    return true;
 }
 
 WinEnvironment& Environment() {

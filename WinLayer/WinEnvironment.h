@@ -1,8 +1,12 @@
 // WinEnvironment: the window framework's process-wide record, made on first use through
-// Environment() and destroyed at exit. It owns the default font; views borrow it.
+// Environment() and destroyed at exit. It owns the default font; views borrow it, and windows
+// hold its handle from WM_SETFONT, so a replaced default font lives on until the record ends.
 #pragma once
 
 #include <windows.h>
+
+#include <memory>
+#include <vector>
 
 #include "RawLayer/RawString.h"
 #include "WinLayer/WinFont.h"
@@ -25,8 +29,10 @@ public:
     const WinFont& DefaultFont() const;
     // What the default font is made from; asking does not make it.
     const LOGFONTW& DefaultFontDescription() const { return defaultDescription_; }
-    // Takes a new description. A font object already made is replaced at once (false when no
-    // new one could be made); otherwise it is made from the new description at first use.
+    // Takes a new description. A font object already made is replaced at once by a new one;
+    // the old one is kept, not deleted, since windows may still draw with it. False when no new
+    // font could be made: the old one then stays the default. Without a font made yet, the
+    // font is made from the new description at first use.
     bool ReplaceDefaultFont(const LOGFONTW& logFont);
 
     // Spacing between controls, in pixels.
@@ -39,8 +45,8 @@ public:
 private:
     HINSTANCE instance_;
     LOGFONTW defaultDescription_;
-    mutable WinFont defaultFont_;  // made from defaultDescription_ at first use
-    mutable bool defaultFontMade_;
+    mutable std::unique_ptr<WinFont> defaultFont_;         // made from defaultDescription_ at first use
+    std::vector<std::unique_ptr<WinFont>> replacedFonts_;  // handed out once; deleted with the record
     int standardGap_;
 };
 

@@ -211,3 +211,32 @@ TEST_F(FileTimeApplyTest, FolderLinksBelowATargetAreNotEntered) {
     EXPECT_EQ(ApplyToPath(settings, Wide(scratch_.Below(L"link"))), 0u);
     EXPECT_EQ(Records().size(), 1u);
 }
+
+// A folder named in plain form, with "/" and a "." step, is walked in the long form: names that
+// a plain path cannot reach (the platform drops a trailing dot from those) are changed too, and
+// a file that fails is named below the folder as it was given.
+TEST_F(FileTimeApplyTest, PlainFolderIsWalkedInTheLongForm) {
+    ASSERT_TRUE(MakeFolder(scratch_.Below(L"dots.")));
+    const std::wstring files[] = {scratch_.Below(L"trail."), scratch_.Below(L"dots.\\f.txt"),
+                                  scratch_.Below(L"plain.txt")};
+    for (const std::wstring& file : files) ASSERT_TRUE(MakeFile(file));
+    const std::wstring held = scratch_.Below(L"held.txt");
+    ASSERT_TRUE(MakeFile(held));
+    HANDLE holder = CreateFileW(LongForm(held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    std::wstring given = scratch_.Path();
+    for (wchar_t& unit : given) unit = unit == L'\\' ? L'/' : unit;
+    given += L"/./";
+    RawStringList targets;
+    targets.Add(RawLayer::RawString(Wide(given), RawLayer::Utf8));
+    const SYSTEMTIME chosen = Time(2024, 9, 7, 12, 34, 56, 789);
+    FailedFiles failed(4);
+    EXPECT_EQ(ApplyToAll(Chosen(ShowUtc | kAllParts | SetLastWrite, chosen), targets, &failed), 1u);
+    CloseHandle(holder);
+    for (const std::wstring& file : files) {
+        EXPECT_EQ(UtcText(ReadTimes(file).lastWrite), UtcText(Utc(chosen))) << scratch_.RelativeOf(file).size();
+    }
+    ASSERT_EQ(failed.names.Count(), 1);
+    const std::wstring shown = given.substr(0, given.size() - 1) + L"\\held.txt";
+    EXPECT_TRUE(failed.names.First()->Equals(Wide(shown)));
+}

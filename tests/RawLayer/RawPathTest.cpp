@@ -52,24 +52,44 @@ TEST(RawPathTest, JoinPath) {
     EXPECT_TRUE(joined.Equals(RawString::FromWide(L"C:\\\u30BD\\\u00FC")));
 }
 
+// Absolute paths come out resolved as the platform resolves plain ones, since the long form
+// resolves nothing; everything else keeps its text.
 TEST(RawPathTest, LongPathForm) {
     const std::string tail = std::string(300, 'n') + ".txt";
     const struct {
         std::string path;
         std::string expected;
     } cases[] = {
+        {"C:\\short.txt", "\\\\?\\C:\\short.txt"},
         {"C:\\" + tail, "\\\\?\\C:\\" + tail},
+        {"C:/a/b.txt", "\\\\?\\C:\\a\\b.txt"},
+        {"C:\\a\\.\\b\\..\\c.txt", "\\\\?\\C:\\a\\c.txt"},
+        {"C:\\a\\..\\..\\..\\c.txt", "\\\\?\\C:\\c.txt"},  // never above the root
+        {"C:\\a\\\\b\\\\", "\\\\?\\C:\\a\\b"},             // doubled and trailing separators
+        {"C:\\a\\b.", "\\\\?\\C:\\a\\b"},                  // a trailing dot is not part of the name
+        {"C:\\", "\\\\?\\C:\\"},                           // the root keeps its separator
+        {"C:/..", "\\\\?\\C:\\"},
         {"\\\\server\\share\\" + tail, "\\\\?\\UNC\\server\\share\\" + tail},
-        {"\\\\?\\C:\\" + tail, "\\\\?\\C:\\" + tail},  // already long
+        {"//server/share/x/../y/", "\\\\?\\UNC\\server\\share\\y"},
+        {"\\\\server\\share\\..\\..\\y", "\\\\?\\UNC\\server\\share\\y"},
+        {"\\\\server\\share\\", "\\\\?\\UNC\\server\\share"},
+        // Already long, device paths, relative and drive-relative paths: as given.
+        {"\\\\?\\C:\\a\\..\\" + tail, "\\\\?\\C:\\a\\..\\" + tail},
+        {"\\\\?\\UNC\\server\\share\\.\\x", "\\\\?\\UNC\\server\\share\\.\\x"},
         {"\\\\.\\pipe\\" + tail, "\\\\.\\pipe\\" + tail},
-        {"relative\\" + tail, "relative\\" + tail},
-        {"C:\\short.txt", "C:\\short.txt"},
+        {"relative\\..\\" + tail, "relative\\..\\" + tail},
+        {"\\rooted\\x", "\\rooted\\x"},
+        {"C:x\\..\\y", "C:x\\..\\y"},
+        {"", ""},
     };
     for (const auto& c : cases) {
         const RawString longForm = LongPathForm(RawString(c.path.c_str()));
         EXPECT_EQ(longForm.Encoding(), Wide);
-        EXPECT_EQ(Text(longForm), c.expected) << c.path.substr(0, 16);
+        EXPECT_EQ(Text(longForm), c.expected) << c.path.substr(0, 40);
     }
+    // Narrow text of any encoding comes out as the same characters.
+    const RawString shiftJis = LongPathForm(ShiftJisBytes("C:\\\x83\x5C\\x"));
+    EXPECT_TRUE(shiftJis.Equals(RawString::FromWide(L"\\\\?\\C:\\\u30BD\\x")));
 }
 
 TEST(RawPathTest, Ranges) {
