@@ -8,13 +8,6 @@
 namespace EndToEnd {
 namespace {
 
-constexpr int kDateBox = 2502;
-constexpr int kTimeBox = 2507;
-constexpr int kMSecBox = 2512;
-constexpr int kSourceBox = 2523;
-constexpr int kTargetBox = 2524;
-constexpr int kCloseButton = 2525;
-
 // Waits until the file's last write time leaves before; false when it did not within the limit.
 bool AwaitChange(const std::wstring& path, uint64_t before) {
     for (int waited = 0; waited < 20000; waited += 50) {

@@ -10,12 +10,6 @@
 namespace EndToEnd {
 namespace {
 
-// Control identifiers: the dialog numbers its controls from 2500 in table order.
-constexpr int kDateBox = 2502;
-constexpr int kTimeBox = 2507;
-constexpr int kMSecBox = 2512;
-constexpr int kCloseButton = 2525;
-constexpr int kControls = 26;
 constexpr UINT kSecondLanguageItem = 4146;
 
 void Click(HWND window) {

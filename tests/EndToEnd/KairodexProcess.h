@@ -11,6 +11,17 @@
 
 namespace EndToEnd {
 
+// The main dialog's controls as a tool outside the program finds them: numbered from 2500 in
+// table order.
+constexpr int kDateBox = 2502;
+constexpr int kDateSelect = 2503;
+constexpr int kTimeBox = 2507;
+constexpr int kMSecBox = 2512;
+constexpr int kSourceBox = 2523;
+constexpr int kTargetBox = 2524;
+constexpr int kCloseButton = 2525;
+constexpr int kControls = 26;
+
 struct RunResult {
     bool finished = false;           // exited within the time limit
     DWORD exitCode = 0;

@@ -11,11 +11,6 @@ namespace {
 
 using WinLayerTest::PixelCanvas;
 
-constexpr int kDateBox = 2502;
-constexpr int kDateSelect = 2503;
-constexpr int kTargetBox = 2524;
-constexpr int kCloseButton = 2525;
-
 // A control's rectangle in its dialog's client coordinates.
 RECT ClientRectOf(HWND dialog, int identifier) {
     RECT rect = {};

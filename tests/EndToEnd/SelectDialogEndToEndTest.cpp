@@ -8,11 +8,6 @@
 namespace EndToEnd {
 namespace {
 
-constexpr int kDateBox = 2502;
-constexpr int kDateSelect = 2503;
-constexpr int kTargetBox = 2524;
-constexpr int kCloseButton = 2525;
-
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 // One key stroke, down and up, to the window that holds the focus.
