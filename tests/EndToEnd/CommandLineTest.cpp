@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <cwchar>
 
 #include "EndToEnd/KairodexProcess.h"
@@ -47,6 +50,32 @@ TEST_F(CommandLine, BareFileGetsTheCurrentTimeAsLastWrite) {
     EXPECT_GE(t.lastWrite + kSecond, before) << FormatUtc(t.lastWrite);
     EXPECT_LE(t.lastWrite, after + kSecond) << FormatUtc(t.lastWrite);
     EXPECT_EQ(summer.lastAccess, t.lastAccess) << FormatUtc(t.lastAccess);
+}
+
+// A local time is read by the daylight-saving rules of its own year: New York changed its dates
+// in 2007, so 2005-03-20 and 2005-10-31 were standard time (UTC-5) though today's rules would
+// make them daylight time; 2024 follows today's rules on both sides of each change. Runs in the
+// program's own New York entry.
+TEST_F(CommandLine, LocalTimeFollowsTheZoneRulesOfItsOwnYear) {
+    const char* tz = std::getenv("TZ");
+    if (!tz || std::strcmp(tz, "America/New_York") != 0) {
+        std::fprintf(stderr, "*** TZ is %s, not America/New_York: zone rules test SKIPPED ***\n", tz ? tz : "unset");
+        GTEST_SKIP() << "needs TZ=America/New_York";
+    }
+    const struct {
+        const wchar_t* date;
+        uint64_t utc;
+    } cases[] = {
+        {L"2005/03/20", UtcTime(2005, 3, 20, 17, 0, 0, 0)}, {L"2005/04/04", UtcTime(2005, 4, 4, 16, 0, 0, 0)},
+        {L"2005/10/28", UtcTime(2005, 10, 28, 16, 0, 0, 0)}, {L"2005/10/31", UtcTime(2005, 10, 31, 17, 0, 0, 0)},
+        {L"2024/03/08", UtcTime(2024, 3, 8, 17, 0, 0, 0)}, {L"2024/03/11", UtcTime(2024, 3, 11, 16, 0, 0, 0)},
+        {L"2024/11/01", UtcTime(2024, 11, 1, 16, 0, 0, 0)}, {L"2024/11/04", UtcTime(2024, 11, 4, 17, 0, 0, 0)},
+    };
+    for (const auto& c : cases) {
+        MakeFile(L"file.txt", winter);
+        EXPECT_EQ(0u, Run(std::wstring(L"-D ") + c.date + L" -T 12:00:00 -M 0 file.txt").exitCode);
+        EXPECT_EQ(FormatUtc(c.utc), FormatUtc(GetTimes(box.Path(L"file.txt")).lastWrite)) << "12:00 on " << c.date;
+    }
 }
 
 TEST_F(CommandLine, DateOnlyKeepsTheFilesTimeOfDayInBothHalvesOfTheYear) {

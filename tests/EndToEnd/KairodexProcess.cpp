@@ -125,10 +125,9 @@ std::string Sandbox::ReadFile(const std::wstring& relative) const {
 
 void Sandbox::MakeFolder(const std::wstring& relative) const { CreateDirectoryW(Path(relative).c_str(), nullptr); }
 
-RunResult Sandbox::Run(const std::wstring& arguments, const std::wstring& environmentTz) const {
+RunResult Sandbox::Run(const std::wstring& arguments) const {
     RunResult result;
     std::vector<wchar_t> buffer = CommandLineOf(Exe(), arguments);
-    if (!environmentTz.empty()) SetEnvironmentVariableW(L"TZ", environmentTz.c_str());
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

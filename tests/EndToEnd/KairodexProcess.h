@@ -42,7 +42,8 @@ public:
     std::string ReadFile(const std::wstring& relative) const;
     void MakeFolder(const std::wstring& relative) const;
     // Runs the program with the argument text; message boxes are recorded and closed.
-    RunResult Run(const std::wstring& arguments, const std::wstring& environmentTz = L"") const;
+    // The program takes the test's own zone: Wine reads TZ from the Linux side at process start.
+    RunResult Run(const std::wstring& arguments) const;
     // Runs the program as this process's debuggee and lists the libraries it loads, as lower
     // case file names. For runs that show no message box.
     std::vector<std::wstring> LoadedLibraries(const std::wstring& arguments) const;
