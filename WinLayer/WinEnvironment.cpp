@@ -15,14 +15,15 @@ const WinFont& WinEnvironment::DefaultFont() const {
 }
 
 bool WinEnvironment::ReplaceDefaultFont(const LOGFONTW& logFont) {
+    if (defaultFont_) {
+        auto font = std::make_unique<WinFont>(logFont);
+        if (!font->Handle()) return false;  // the description keeps telling the font in use
+        // Windows made with the old font hold its handle; deleting it would leave them drawing
+        // with a dead object, so it is kept until the record ends.
+        replacedFonts_.push_back(std::move(defaultFont_));
+        defaultFont_ = std::move(font);
+    }
     defaultDescription_ = logFont;
-    if (!defaultFont_) return true;
-    auto font = std::make_unique<WinFont>(logFont);
-    if (!font->Handle()) return false;
-    // Windows made with the old font hold its handle; deleting it would leave them drawing
-    // with a dead object, so it is kept until the record ends.
-    replacedFonts_.push_back(std::move(defaultFont_));
-    defaultFont_ = std::move(font);
     return true;
 }
 

@@ -3,37 +3,27 @@
 // the target box as the shell hands a drop. Prints the seconds the drop took.
 // Usage: DropTimer [options] File/Folder...   Exit code 0 when the drop ran.
 #include <windows.h>
-// after windows.h, which it needs
-#include <shlobj.h>
 
 #include <cstdio>
-#include <cstring>
+#include <string>
 #include <vector>
 
 #include "AppLayer/FileTimeJob.h"
 #include "AppLayer/GuiMainDialog.h"
 #include "AppLayer/GuiProfile.h"
 #include "AppLayer/StartUp.h"
+#include "RawLayer/ShellDrop.h"
 
 namespace {
 
-// The targets as wide names in a DROPFILES block, as the shell sends them.
-HDROP MakeDrop(const RawLayer::RawStringList& targets) {
-    std::vector<wchar_t> names;
+// The targets as wide names, as the shell hands them over.
+std::vector<std::wstring> WideNames(const RawLayer::RawStringList& targets) {
+    std::vector<std::wstring> names;
     for (const RawLayer::RawString& target : targets) {
         const RawLayer::RawString wide(target, RawLayer::Wide);
-        names.insert(names.end(), wide.WideUnits(), wide.WideUnits() + wide.Length());
-        names.push_back(0);
+        names.emplace_back(wide.WideUnits(), static_cast<size_t>(wide.Length()));
     }
-    names.push_back(0);
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
-    if (!memory) return nullptr;
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    std::memcpy(header + 1, names.data(), names.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
+    return names;
 }
 
 }  // namespace
@@ -47,7 +37,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     dialog.SetSettings(&job.settings);
     dialog.StartUp();
     if (!dialog.Show()) return 3;
-    HDROP drop = MakeDrop(job.targets);
+    HDROP drop = ShellDrop::MakeDrop(WideNames(job.targets));
     if (!drop) return 3;
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);

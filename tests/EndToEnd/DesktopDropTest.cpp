@@ -10,26 +10,7 @@ namespace {
 
 // Waits until the file's last write time leaves before; false when it did not within the limit.
 bool AwaitChange(const std::wstring& path, uint64_t before) {
-    for (int waited = 0; waited < 20000; waited += 50) {
-        if (GetTimes(path).lastWrite != before) return true;
-        Sleep(50);
-    }
-    return false;
-}
-
-std::string AwaitText(HWND control, const std::wstring& text) {
-    std::wstring now;
-    for (int waited = 0; waited < 10000; waited += 50) {
-        now = WindowTextOf(control);
-        if (now == text) break;
-        Sleep(50);
-    }
-    return std::string(now.begin(), now.end());
-}
-
-void Click(HWND window) {
-    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    return Await([&] { return GetTimes(path).lastWrite != before; }, 20000);
 }
 
 }  // namespace
@@ -50,7 +31,7 @@ TEST(DesktopDrop, DroppedFilesAndEveryFileBelowADroppedFolderTakeTheChosenTimes)
     HWND window = program.MainWindow();
     ASSERT_NE(window, nullptr) << "no main window";
     // The boxes are in place once they show the value.
-    ASSERT_EQ(AwaitText(GetDlgItem(window, kDateBox), L"2024/09/07"), "2024/09/07");
+    ASSERT_EQ(Narrow(AwaitText(GetDlgItem(window, kDateBox), L"2024/09/07")), "2024/09/07");
     std::string why;
     ASSERT_TRUE(DropFromDesktop(GetDlgItem(window, kTargetBox),
                                 {box.Path(files[0]), box.Path(files[1]), box.Path(L"dir")}, &why))
@@ -85,14 +66,14 @@ TEST(DesktopDrop, SeveralFilesOnTheSourceBoxGiveTheFirstOnesTimeAndChangeNone) {
     RunningProgram program(box, L"-u -D 2024/09/07 -T 10:20:30 -M 5");
     HWND window = program.MainWindow();
     ASSERT_NE(window, nullptr) << "no main window";
-    ASSERT_EQ(AwaitText(GetDlgItem(window, kDateBox), L"2024/09/07"), "2024/09/07");
+    ASSERT_EQ(Narrow(AwaitText(GetDlgItem(window, kDateBox), L"2024/09/07")), "2024/09/07");
     std::string why;
     ASSERT_TRUE(
         DropFromDesktop(GetDlgItem(window, kSourceBox), {box.Path(L"first.txt"), box.Path(L"second.txt")}, &why))
         << why;
-    EXPECT_EQ(AwaitText(GetDlgItem(window, kDateBox), L"2019/06/01"), "2019/06/01");
-    EXPECT_EQ(AwaitText(GetDlgItem(window, kTimeBox), L"12:34:56"), "12:34:56");
-    EXPECT_EQ(AwaitText(GetDlgItem(window, kMSecBox), L"789"), "789");
+    EXPECT_EQ(Narrow(AwaitText(GetDlgItem(window, kDateBox), L"2019/06/01")), "2019/06/01");
+    EXPECT_EQ(Narrow(AwaitText(GetDlgItem(window, kTimeBox), L"12:34:56")), "12:34:56");
+    EXPECT_EQ(Narrow(AwaitText(GetDlgItem(window, kMSecBox), L"789")), "789");
     EXPECT_EQ(GetTimes(box.Path(L"first.txt")).lastWrite, first.lastWrite);
     EXPECT_EQ(GetTimes(box.Path(L"second.txt")).lastWrite, second.lastWrite);
 

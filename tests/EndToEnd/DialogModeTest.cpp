@@ -12,11 +12,6 @@ namespace {
 
 constexpr UINT kSecondLanguageItem = 4146;
 
-void Click(HWND window) {
-    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-}
-
 BOOL CALLBACK CountChild(HWND, LPARAM count) {
     ++*reinterpret_cast<int*>(count);
     return TRUE;
@@ -33,10 +28,7 @@ std::wstring ItemText(HWND dialog, int identifier) { return WindowTextOf(GetDlgI
 // The window shows before the boxes are filled from the settings: waits for the date box to
 // leave its template "0000/00/00 ".
 HWND Filled(HWND window) {
-    for (int waited = 0; window && waited < 10000; waited += 50) {
-        if (ItemText(window, kDateBox).rfind(L"0000", 0) != 0) break;
-        Sleep(50);
-    }
+    if (window) Await([&] { return ItemText(window, kDateBox).rfind(L"0000", 0) != 0; });
     return window;
 }
 
@@ -158,10 +150,7 @@ TEST(DialogMode, ChoosingALanguageRestartsWithTheSameArgumentsInTheSameFolder) {
 
     // The new instance: same arguments, same working folder, the chosen language.
     HWND next = nullptr;
-    for (int waited = 0; !next && waited < 30000; waited += 100) {
-        next = OtherMainWindow(box.Exe(), first.Id());
-        if (!next) Sleep(100);
-    }
+    Await([&] { return (next = OtherMainWindow(box.Exe(), first.Id())) != nullptr; }, 30000);
     ASSERT_NE(next, nullptr) << "no new instance";
     DWORD nextId = 0;
     GetWindowThreadProcessId(next, &nextId);

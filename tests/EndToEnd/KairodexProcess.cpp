@@ -313,6 +313,17 @@ HWND OtherMainWindow(const std::wstring& program, DWORD processId) {
 
 std::wstring WindowTextOf(HWND window) { return WindowText(window); }
 
+std::wstring AwaitText(HWND control, const std::wstring& text, DWORD waitMilliseconds) {
+    std::wstring now;
+    Await([&] { return (now = WindowTextOf(control)) == text; }, waitMilliseconds);
+    return now;
+}
+
+void Click(HWND window) {
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
 HWND FocusOf(HWND window) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;

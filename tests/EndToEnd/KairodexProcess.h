@@ -89,6 +89,21 @@ private:
 HWND OtherMainWindow(const std::wstring& program, DWORD processId);
 // The text of a window of another process.
 std::wstring WindowTextOf(HWND window);
+// The control's text once it reads text, or the last text it read when it did not in time.
+std::wstring AwaitText(HWND control, const std::wstring& text, DWORD waitMilliseconds = 10000);
+// Plain ASCII text of a wide one, for readable assertions.
+inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+// A click near the top left corner of a control, as posted mouse messages.
+void Click(HWND window);
+// Asks ready() every 50 ms until it holds; false when it did not within the limit.
+template <class Ready>
+bool Await(Ready ready, DWORD waitMilliseconds = 10000) {
+    for (DWORD waited = 0; waited < waitMilliseconds; waited += 50) {
+        if (ready()) return true;
+        Sleep(50);
+    }
+    return ready();
+}
 // The window that holds the keyboard focus in the thread of window; null when none does.
 HWND FocusOf(HWND window);
 // The first visible window of class className in the process; null when none.

@@ -49,9 +49,7 @@ TEST(MainDialogResize, AtTwiceItsSizeTheTargetBoxFillsTheRoomAndTheButtonsKeepRi
     HWND window = program.MainWindow();
     ASSERT_NE(window, nullptr) << "no main window";
     // The controls are in place once the boxes show the value.
-    for (int waited = 0; waited < 10000 && WindowTextOf(GetDlgItem(window, kDateBox)) != L"2024/09/07"; waited += 50) {
-        Sleep(50);
-    }
+    AwaitText(GetDlgItem(window, kDateBox), L"2024/09/07");
     const SIZE before = ClientSize(window);
     const RECT target = ClientRectOf(window, kTargetBox), close = ClientRectOf(window, kCloseButton),
                select = ClientRectOf(window, kDateSelect), date = ClientRectOf(window, kDateBox);
@@ -64,11 +62,8 @@ TEST(MainDialogResize, AtTwiceItsSizeTheTargetBoxFillsTheRoomAndTheButtonsKeepRi
     ASSERT_LE(height, work.bottom - work.top) << "the screen is too small for the test";
     // On top of every other window for the picture: other tests may show windows meanwhile.
     SetWindowPos(window, HWND_TOPMOST, work.left, work.top, width, height, SWP_NOACTIVATE);
-    SIZE after = ClientSize(window);
-    for (int waited = 0; waited < 5000 && ClientRectOf(window, kTargetBox).right == target.right; waited += 50) {
-        Sleep(50);
-        after = ClientSize(window);
-    }
+    Await([&] { return ClientRectOf(window, kTargetBox).right != target.right; }, 5000);
+    const SIZE after = ClientSize(window);
     const int grownX = after.cx - before.cx, grownY = after.cy - before.cy;
     ASSERT_GT(grownX, 0);
     ASSERT_GT(grownY, 0);

@@ -8,8 +8,6 @@
 namespace EndToEnd {
 namespace {
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
 // One key stroke, down and up, to the window that holds the focus.
 void Press(HWND focus, WPARAM key) {
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
@@ -31,7 +29,7 @@ HWND AwaitFocus(HWND dialog) {
 
 // Waits until the focus leaves from.
 void AwaitFocusChange(HWND dialog, HWND from) {
-    for (int waited = 0; waited < 5000 && FocusOf(dialog) == from; waited += 20) Sleep(20);
+    Await([&] { return FocusOf(dialog) != from; }, 5000);
 }
 
 // Presses Tab until the window holding the focus is one that wanted takes; that window, or null
@@ -61,31 +59,6 @@ HWND AwaitFocusIn(HWND dialog) {
     return nullptr;
 }
 
-HWND AwaitWindow(DWORD processId, const wchar_t* className) {
-    for (int waited = 0; waited < 10000; waited += 50) {
-        if (HWND found = WindowOfProcess(processId, className)) return found;
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-bool AwaitNoWindow(DWORD processId, const wchar_t* className) {
-    for (int waited = 0; waited < 10000; waited += 50) {
-        if (!WindowOfProcess(processId, className)) return true;
-        Sleep(50);
-    }
-    return false;
-}
-
-std::wstring AwaitText(HWND control, const std::wstring& text) {
-    std::wstring now;
-    for (int waited = 0; waited < 5000; waited += 50) {
-        now = WindowTextOf(control);
-        if (now == text) break;
-        Sleep(50);
-    }
-    return now;
-}
 
 }  // namespace
 
@@ -106,7 +79,8 @@ TEST(SelectByKeyboard, TabSpaceAndArrowsChooseAnEarlierYearThatADropThenApplies)
     ASSERT_EQ(TabUntil(window, [dateSelect](HWND focus) { return focus == dateSelect; }), dateSelect)
         << "Tab did not reach the select button";
     Press(dateSelect, VK_SPACE);
-    HWND select = AwaitWindow(program.Id(), L"Kairodex_Select");
+    HWND select = nullptr;
+    Await([&] { return (select = WindowOfProcess(program.Id(), L"Kairodex_Select")) != nullptr; });
     ASSERT_NE(select, nullptr) << "no select dialog";
     EXPECT_EQ(Narrow(WindowTextOf(select)), "Specify date");
     HWND yearList = AwaitFocusIn(select);
@@ -116,17 +90,14 @@ TEST(SelectByKeyboard, TabSpaceAndArrowsChooseAnEarlierYearThatADropThenApplies)
     HWND finish = TabUntil(select, [](HWND focus) { return WindowTextOf(focus) == L"Finish"; });
     ASSERT_NE(finish, nullptr) << "Tab did not reach the finish button";
     Press(finish, VK_SPACE);
-    ASSERT_TRUE(AwaitNoWindow(program.Id(), L"Kairodex_Select")) << "the select dialog stayed";
+    ASSERT_TRUE(Await([&] { return !WindowOfProcess(program.Id(), L"Kairodex_Select"); })) << "the select dialog stayed";
     EXPECT_EQ(Narrow(AwaitText(dateBox, L"2023/09/07")), "2023/09/07");
-    for (int waited = 0; waited < 5000 && FocusOf(window) != dateBox; waited += 20) Sleep(20);
-    EXPECT_EQ(FocusOf(window), dateBox) << "the date box did not take the focus back";
+    EXPECT_TRUE(Await([&] { return FocusOf(window) == dateBox; }, 5000)) << "the date box did not take the focus back";
 
     // The chosen date goes into the dropped file; its time of day and access time stay.
     std::string why;
     ASSERT_TRUE(DropFromDesktop(GetDlgItem(window, kTargetBox), {box.Path(L"file.txt")}, &why)) << why;
-    for (int waited = 0; waited < 20000 && GetTimes(box.Path(L"file.txt")).lastWrite == old.lastWrite; waited += 50) {
-        Sleep(50);
-    }
+    Await([&] { return GetTimes(box.Path(L"file.txt")).lastWrite != old.lastWrite; }, 20000);
     const Times now = GetTimes(box.Path(L"file.txt"));
     EXPECT_EQ(FormatUtc(now.lastWrite), FormatUtc(UtcTime(2023, 9, 7, 6, 7, 8, 9)));
     EXPECT_EQ(FormatUtc(now.lastAccess), FormatUtc(old.lastAccess));
