@@ -133,9 +133,7 @@ LRESULT WinDialog::OnChildNotify(WinView*, int code) {
     return 0;
 }
 
-void WinDialog::ClientToWindowRect() {
-    AdjustWindowRectEx(&viewRect, Property().style, FALSE, Property().exStyle);
-}
+void WinDialog::ClientToWindowRect() { AdjustWindowRectEx(&viewRect, Property().style, FALSE, Property().exStyle); }
 
 // ---- showing and running ----
 
@@ -260,6 +258,11 @@ LRESULT WinDialog::HandleBlocked(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEACTIVATE:
             PostMessageA(blocker, ActivateBlocker, 0, 0);
             return MA_NOACTIVATEANDEAT;
+        case WM_ACTIVATE:
+            // Activated all the same (switched to, or focused by the desktop): the blocker takes
+            // the activation and the keyboard back, as from a disabled owner.
+            if (LOWORD(wParam) != WA_INACTIVE) PostMessageA(blocker, BringToFront, 0, 0);
+            return 0;
         case WM_WINDOWPOSCHANGED:
             if (!(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOZORDER)) RaiseWithAttention(blocker);
             return HandleMessage(message, wParam, lParam);
@@ -296,6 +299,8 @@ LRESULT WinDialog::HandleDialog(UINT message, WPARAM wParam, LPARAM lParam) {
             // wParam FALSE: another program vetoed the shutdown and the session goes on.
             if (wParam) TearDown();
             return Dispatch(message, wParam, lParam);
+        case WM_ACTIVATE:
+            return OnActivate(wParam, lParam);
         case WM_MOVE:
             return OnMove(wParam, lParam);
         case WM_SIZE:
@@ -360,6 +365,26 @@ void WinDialog::TearDown() {
     DialogList().Remove(this);
     // A window that failed during its creation had no loop waiting for it.
     if (!creating_) PostQuitMessage(0);
+}
+
+// The control that had the keyboard focus gets it back when the dialog is activated again (the
+// user switched to another program and back, or a blocked window sent the user here): the
+// system's default would give it to the dialog window, and the keyboard would reach no control.
+LRESULT WinDialog::OnActivate(WPARAM wParam, LPARAM lParam) {
+    HWND window = Window();
+    const LRESULT handled = Dispatch(WM_ACTIVATE, wParam, lParam);
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window, focus)) focusChild_ = focus;
+        return handled;
+    }
+    const bool minimised = HIWORD(wParam) != 0;
+    if (handled != NotHandled || minimised || !focusChild_ || !IsChild(window, focusChild_) ||
+        !IsWindowVisible(focusChild_) || !IsWindowEnabled(focusChild_)) {
+        return handled;
+    }
+    SetFocus(focusChild_);
+    return 0;
 }
 
 LRESULT WinDialog::OnMove(WPARAM wParam, LPARAM lParam) {

@@ -81,6 +81,7 @@ private:
     LRESULT HandleFrameworkMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleChildMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void TearDown();
+    LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
     LRESULT OnMove(WPARAM wParam, LPARAM lParam);
     LRESULT OnSize(WPARAM wParam, LPARAM lParam);
     void ApplySize(int type, int previous, int width, int height);
@@ -100,7 +101,8 @@ private:
     int RunLoop();
 
     WinViewList children_{kFirstChildIdentifier};
-    bool creating_ = false;  // inside Show's window creation
+    bool creating_ = false;      // inside Show's window creation
+    HWND focusChild_ = nullptr;  // the control that held the focus when the dialog was deactivated
 };
 
 }  // namespace WinLayer

@@ -253,16 +253,26 @@ TEST(GuiDropBoxDrawing, PaintsAndDropsReleaseWhatTheyTake) {
     EXPECT_EQ(fixture.host.CountNotices(kSourceCommand), 300);
 }
 
+// The picture shows what its cells are named for: the source prompt on two lines and the target
+// prompt on one, in window text when enabled and only in grey when disabled.
 TEST(GuiDropBoxPictures, SourceAndTargetBoxesEnabledAndDisabled) {
     constexpr int kGap = 4;
     PixelCanvas picture(2 * kWidth + 3 * kGap, 2 * kHeight + 3 * kGap);
     picture.Fill(GetSysColor(COLOR_BTNFACE));
     const char* prompts[] = {kSourcePrompt, kTargetPrompt};
+    const size_t lines[] = {2, 1};
+    const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
     for (int row = 0; row < 2; ++row) {
         DropBoxFixture fixture(prompts[row]);
         for (int column = 0; column < 2; ++column) {
             PixelCanvas canvas(kWidth, kHeight);
             DrawInto(fixture.box, column ? ODS_DISABLED : 0, canvas);
+            const char* cell = column ? "disabled" : "enabled";
+            EXPECT_EQ(RunStarts(RowsWith(canvas, ExpectedShade(), true)).size(), lines[row]) << prompts[row] << cell;
+            EXPECT_EQ(RowsWith(canvas, column ? kGrey : text).empty(), false) << prompts[row] << cell;
+            if (column) {
+                EXPECT_TRUE(RowsWith(canvas, text).empty()) << prompts[row];
+            }
             BitBlt(picture.Get(), kGap + column * (kWidth + kGap), kGap + row * (kHeight + kGap), kWidth, kHeight,
                    canvas.Get(), 0, 0, SRCCOPY);
         }

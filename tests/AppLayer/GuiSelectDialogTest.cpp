@@ -17,6 +17,7 @@
 #include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinPixelSupport.h"
 #include "WinLayer/WinTestScript.h"
+#include "WinLayer/WinTestSupport.h"
 
 using namespace AppLayer;
 using WinLayer::WinDialog;
@@ -160,7 +161,10 @@ void ExpectListsRowWhole(GuiSelectDialog& select, const char* what) {
 struct Scene {
     OwnerDialog owner{{300, 120, 700, 520}};
     GuiSelectDialog select;
-    Scene() { EXPECT_TRUE(owner.Show()); }
+    Scene() {
+        EXPECT_TRUE(owner.Show());
+        EXPECT_TRUE(WinLayerTest::InFront(owner.Window()));
+    }
 };
 
 }  // namespace
@@ -173,7 +177,7 @@ TEST(GuiSelectDialog, DateFinishCopiesTheChosenDateOnlyAndTheMergeKeepsToTheMont
         [&] {
             ASSERT_NE(select.Window(), nullptr);
             EXPECT_EQ(scene.owner.BlockingWindow(), select.Window());
-            EXPECT_EQ(GetFocus(), select.firstList.Window()) << "the first list has the keyboard";
+            EXPECT_TRUE(WinLayerTest::FocusOn(select.firstList.Window())) << "the first list has the keyboard";
             ExpectCursorCentred(select.firstList, 2024 - 1601, "year");
             ExpectCursorCentred(select.secondList, 1, "month");
             ExpectCursorCentred(select.thirdList, 28, "day");
@@ -224,7 +228,7 @@ TEST(GuiSelectDialog, TimeFinishCopiesHourMinuteSecondOnly) {
             Key(select.thirdList, VK_TAB);  // the keyboard's way to the finish button
         },
         [&] {
-            EXPECT_EQ(GetFocus(), select.finishButton.Window());
+            EXPECT_TRUE(WinLayerTest::FocusOn(select.finishButton.Window()));
             EXPECT_EQ(SelectedRowColour(select.firstList), GuiSelectBox::kSelectedUnfocused) << "the focus went on";
             PostMessageA(select.finishButton.Window(), WM_KEYDOWN, VK_SPACE, 0);
         },
@@ -335,6 +339,7 @@ TEST(GuiSelectDialog, LayoutFollowsTheOwnerAndTheSize) {
         },
     });
     EXPECT_EQ(select.Run(&scene.owner, kSelectDate, value), 0);
+    EXPECT_TRUE(script.Finished()) << "the dialog did not show";
 }
 
 // An owner over a screen edge, even one whose middle lies beyond it: the dialog is shifted
@@ -374,5 +379,6 @@ TEST(GuiSelectDialog, ListsRowShowsEveryNumberWhole) {
             },
         });
         EXPECT_EQ(select.Run(&scene.owner, selectMode, value), 0) << what;
+        EXPECT_TRUE(script.Finished()) << what << ": the dialog did not show";
     }
 }

@@ -115,13 +115,14 @@ TEST(GuiSelectOverMain, LevelWithTheMainWindowCentredAndInsideTheWorkArea) {
 
 // While the select dialog is open, the main window takes no input: a click on one of its check
 // boxes changes nothing and brings the select dialog back to the front, and so does the main
-// window raised over it (a click on its caption). After Finish the main window is free again,
-// active, with the focus in the box of the picked part.
+// window raised over it (a click on its caption) or activated (switched to). After Finish the
+// main window is free again, active, with the focus in the box of the picked part.
 TEST(GuiSelectOverMain, TheBlockedMainWindowSendsTheUserToTheSelectDialog) {
     MainDialogFixture fixture;
     ASSERT_TRUE(fixture.Start());
     GuiMainControls& c = fixture.Controls();
     HWND main = fixture.Window();
+    ASSERT_TRUE(WinLayerTest::InFront(main));
     const uint16_t flagsBefore = fixture.settings.flags;
     GuiSelectDialog* select = nullptr;
     Script script({
@@ -136,7 +137,7 @@ TEST(GuiSelectOverMain, TheBlockedMainWindowSendsTheUserToTheSelectDialog) {
         [&] {
             ASSERT_TRUE(select && select->Window());
             EXPECT_TRUE(Above(select->Window(), main)) << "raised back over the main window";
-            EXPECT_EQ(GetActiveWindow(), select->Window());
+            EXPECT_EQ(GetActiveWindow(), select->Window()) << WinLayerTest::Describe(GetActiveWindow());
             RECT box = {};
             GetWindowRect(c.date.use.Window(), &box);
             const POINT at = {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
@@ -149,8 +150,16 @@ TEST(GuiSelectOverMain, TheBlockedMainWindowSendsTheUserToTheSelectDialog) {
             EXPECT_EQ(fixture.settings.flags, flagsBefore) << "the click reached the blocked check box";
             EXPECT_EQ(c.date.use.checked, 1);
             EXPECT_TRUE(Above(select->Window(), main));
-            EXPECT_EQ(GetActiveWindow(), select->Window());
-            EXPECT_TRUE(IsChild(select->Window(), GetFocus())) << "the keyboard stays in the select dialog";
+            EXPECT_EQ(GetActiveWindow(), select->Window()) << WinLayerTest::Describe(GetActiveWindow());
+            EXPECT_TRUE(WinLayerTest::FocusOn(select->Window(), true)) << "the keyboard stays in the select dialog";
+            // The user switches to the blocked window itself (as the desktop's task switch does).
+            SetForegroundWindow(main);
+        },
+        [] {},
+        [&] {
+            ASSERT_TRUE(select && select->Window());
+            EXPECT_EQ(GetActiveWindow(), select->Window()) << WinLayerTest::Describe(GetActiveWindow());
+            EXPECT_TRUE(WinLayerTest::FocusOn(select->Window(), true)) << "activated, the main window hands it back";
             PostMessageA(select->firstList.Window(), WM_KEYDOWN, VK_UP, 0);
             PressSpace(select->finishButton);
         },
@@ -159,8 +168,8 @@ TEST(GuiSelectOverMain, TheBlockedMainWindowSendsTheUserToTheSelectDialog) {
     EXPECT_TRUE(script.Finished());
     EXPECT_EQ(fixture.dialog->BlockingWindow(), nullptr);
     EXPECT_EQ(OpenSelectDialog(), nullptr);
-    EXPECT_EQ(GetActiveWindow(), main);
-    EXPECT_EQ(GetFocus(), c.date.box.Window());
+    EXPECT_EQ(GetActiveWindow(), main) << WinLayerTest::Describe(GetActiveWindow());
+    EXPECT_TRUE(WinLayerTest::FocusOn(c.date.box.Window()));
     EXPECT_EQ(AppLayerTest::Text(c.date.box.GetText()), "2000/02/03");
     // Free again: the same click on the check box now clears the date part.
     RECT box = {};

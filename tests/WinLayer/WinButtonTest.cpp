@@ -263,7 +263,29 @@ TEST(WinControlsResources, ThousandPaintsOfEveryControlLeaveNoGdiObjectBehind) {
     }
 }
 
-// One picture per control family under the build folder, for a person to look at.
+namespace {
+
+// The pixels of every cell drawn into a grid, so a test can tell which cells look alike.
+struct CellPrints {
+    int columns;
+    std::vector<std::vector<COLORREF>> cells;
+    explicit CellPrints(int columnCount, int rowCount)
+        : columns(columnCount), cells(static_cast<size_t>(columnCount * rowCount)) {}
+    void Keep(int column, int row, const PixelCanvas& cell) {
+        std::vector<COLORREF>& pixels = cells[static_cast<size_t>(row * columns + column)];
+        for (int y = 0; y < cell.Height(); ++y) {
+            for (int x = 0; x < cell.Width(); ++x) pixels.push_back(cell.Pixel(x, y));
+        }
+    }
+    const std::vector<COLORREF>& At(int column, int row) const {
+        return cells[static_cast<size_t>(row * columns + column)];
+    }
+};
+
+}  // namespace
+
+// One picture per control family under the build folder, for a person to look at; every
+// variant and state it names is drawn differently from its neighbours in the picture.
 TEST(WinControlsPictures, OnePicturePerControlFamily) {
     const UINT states[] = {0, ODS_FOCUS, ODS_SELECTED | ODS_FOCUS, ODS_DISABLED};
     // Columns: style variants; rows: normal, focused, pushed, disabled, then the same checked.
@@ -271,22 +293,57 @@ TEST(WinControlsPictures, OnePicturePerControlFamily) {
     button.ConfigureButton("Check\\nAll", 0, 0);
     button.alignment |= kAlignMultiLine;
     const uint32_t styles[] = {0, 0x1, 0x2, 0x4, 0x8, 0xF, 0x10, 0x20, 0x40, 0x80, 0xF0, 0xFF};
+    CellPrints buttons(12, 8);
     EXPECT_TRUE(WinLayerTest::WriteGrid("buttons.png", 12, 8, {64, 32}, [&](int column, int row, PixelCanvas& cell) {
         button.buttonStyle = styles[column];
         button.checked = row >= 4 ? 1 : 0;
         DrawInto(button, states[row % 4], cell);
+        buttons.Keep(column, row, cell);
     }));
+    for (int row = 0; row < 8; ++row) {
+        for (int column = 0; column < 12; ++column) {
+            for (int other = column + 1; other < 12; ++other) {
+                EXPECT_NE(buttons.At(column, row), buttons.At(other, row))
+                    << "styles " << styles[column] << ", " << styles[other] << " in row " << row;
+            }
+            // The four states differ; the checked state shows only in a frame.
+            for (int other = row + 1; other < 8; ++other) {
+                const bool alike = other == row + 4 && !(styles[column] & kButtonFrames);
+                if (alike) {
+                    EXPECT_EQ(buttons.At(column, row), buttons.At(column, other)) << "style " << styles[column];
+                } else {
+                    EXPECT_NE(buttons.At(column, row), buttons.At(column, other))
+                        << "rows " << row << ", " << other << " of style " << styles[column];
+                }
+            }
+        }
+    }
     WinCheckBox check;
+    CellPrints checks(4, 2);
     EXPECT_TRUE(WinLayerTest::WriteGrid("checkboxes.png", 4, 2, {16, 16}, [&](int column, int row, PixelCanvas& cell) {
         check.checked = static_cast<uint8_t>(row);
         DrawInto(check, states[column], cell);
+        checks.Keep(column, row, cell);
     }));
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_NE(checks.At(column, 0), checks.At(column, 1)) << "checked and unchecked alike in state " << column;
+        if (column < 3) {
+            EXPECT_NE(checks.At(column, 0), checks.At(3, 0)) << "state " << column << " like disabled";
+        }
+    }
     WinStaticBox label;
     label.SetText("Static box");
     const COLORREF bands[] = {kNoBand, RGB(255, 200, 120)};
+    CellPrints labels(2, 2);
     EXPECT_TRUE(
         WinLayerTest::WriteGrid("staticboxes.png", 2, 2, {100, 20}, [&](int column, int row, PixelCanvas& cell) {
             label.bandColour = bands[column];
             DrawInto(label, row ? ODS_DISABLED : 0, cell);
+            labels.Keep(column, row, cell);
         }));
+    for (int cell = 0; cell < 4; ++cell) {
+        for (int other = cell + 1; other < 4; ++other) {
+            EXPECT_NE(labels.At(cell % 2, cell / 2), labels.At(other % 2, other / 2)) << cell << " and " << other;
+        }
+    }
 }

@@ -117,6 +117,7 @@ void Click(HWND window) {
 TEST(WinControlsInDialog, ArrowsMoveTheFocusOverTabStopsOnly) {
     DemoDialog dialog;
     ASSERT_TRUE(dialog.Show());
+    ASSERT_TRUE(WinLayerTest::InFront(dialog.Window()));
     // Tab stops in order: ok, toggle, check. Labels are no tab stops, the disabled button is skipped.
     struct Case {
         WinView* from;
@@ -130,7 +131,7 @@ TEST(WinControlsInDialog, ArrowsMoveTheFocusOverTabStopsOnly) {
     for (const Case& c : cases) {
         SetFocus(c.from->Window());
         SendMessageA(c.from->Window(), WM_KEYDOWN, c.key, 0);
-        EXPECT_EQ(GetFocus(), c.to->Window()) << c.key << " from " << c.from->Property().identifier;
+        EXPECT_TRUE(WinLayerTest::FocusOn(c.to->Window())) << c.key << " from " << c.from->Property().identifier;
     }
     EXPECT_EQ(dialog.ok.focus, 0);
     EXPECT_EQ(dialog.toggle.focus, 1);

@@ -1,5 +1,3 @@
-#include "WinLayer/WinDialog.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -9,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "WinLayer/WinDialog.h"
 #include "WinLayer/WinViewHook.h"
 #include "WinTestScript.h"
 #include "WinTestSupport.h"
@@ -23,7 +22,6 @@ bool operator==(const POINT& a, const SIZE& b) { return a.x == b.cx && a.y == b.
 bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 
 namespace {
-
 
 // A child made by the framework: a subclassed BUTTON or a plain STATIC that records what the
 // dialog routes to it.
@@ -264,9 +262,9 @@ TEST(WinDialogRouting, CommandsDrawingColoursAndDestructionReachTheChild) {
     ASSERT_TRUE(dialog.Show());
     HWND window = dialog.Window();
 
-    PostMessageA(window, WM_COMMAND, Command(button, 0x1002), 0);  // from the dialog to the child
+    PostMessageA(window, WM_COMMAND, Command(button, 0x1002), 0);           // from the dialog to the child
     PostMessageA(button.Window(), WM_COMMAND, Command(button, 0x1003), 0);  // posted to the child itself
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(999, 7), 0);  // no such child: the dialog's own
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(999, 7), 0);                // no such child: the dialog's own
     PumpMessages();
     EXPECT_EQ(dialog.notices, (std::vector<Notice>{{&button, 0x1002}, {&button, 0x1003}}));
     EXPECT_EQ(dialog.commands, std::vector<int>{7});
@@ -339,6 +337,7 @@ TEST(WinDialogTabs, TabWrapsAndSkipsDisabledWindowlessAndNotTabStops) {
     dialog.AddChild(skipped);
     dialog.AddChild(last);
     ASSERT_TRUE(dialog.Show());
+    ASSERT_TRUE(WinLayerTest::InFront(dialog.Window()));
     EXPECT_TRUE(label.Property().flags & kViewNotATabStop);  // not subclassed
 
     struct Case {
@@ -346,23 +345,26 @@ TEST(WinDialogTabs, TabWrapsAndSkipsDisabledWindowlessAndNotTabStops) {
         bool shift;
         TestChild* to;
     } cases[] = {
-        {&first, false, &last}, {&last, false, &first}, {&first, true, &last}, {&last, true, &first},
+        {&first, false, &last},
+        {&last, false, &first},
+        {&first, true, &last},
+        {&last, true, &first},
     };
     for (const Case& c : cases) {
         SetFocus(c.from->Window());
         SetShift(c.shift);
         SendMessageA(c.from->Window(), WM_KEYDOWN, VK_TAB, 0);
-        EXPECT_EQ(GetFocus(), c.to->Window()) << c.from->Property().identifier << " shift " << c.shift;
+        EXPECT_TRUE(WinLayerTest::FocusOn(c.to->Window())) << c.from->Property().identifier << " shift " << c.shift;
     }
     SetShift(false);
 
     // From a child without a window the walk still starts at its place.
     SetFocus(first.Window());
     SendMessageA(dialog.Window(), TabNavigate, windowless.Property().identifier, 0);
-    EXPECT_EQ(GetFocus(), last.Window());
+    EXPECT_TRUE(WinLayerTest::FocusOn(last.Window()));
     // A sender that is not a child moves nothing.
     SendMessageA(dialog.Window(), TabNavigate, 4711, 0);
-    EXPECT_EQ(GetFocus(), last.Window());
+    EXPECT_TRUE(WinLayerTest::FocusOn(last.Window()));
 }
 
 // A dialog just shown holds the focus itself: Tab enters its controls at either end.
@@ -376,13 +378,36 @@ TEST(WinDialogTabs, TabOnTheDialogItselfEntersItsControls) {
     dialog.AddChild(first);
     dialog.AddChild(last);
     ASSERT_TRUE(dialog.Show());
+    ASSERT_TRUE(WinLayerTest::InFront(dialog.Window()));
     for (bool shift : {false, true}) {
         SetFocus(dialog.Window());
         SetShift(shift);
         SendMessageA(dialog.Window(), WM_KEYDOWN, VK_TAB, 0);
-        EXPECT_EQ(GetFocus(), shift ? last.Window() : first.Window()) << "shift " << shift;
+        EXPECT_TRUE(WinLayerTest::FocusOn(shift ? last.Window() : first.Window())) << "shift " << shift;
     }
     SetShift(false);
+}
+
+// Switched away from and back to, a dialog gives the focus back to the control that had it; a
+// control disabled meanwhile is passed over and the dialog keeps the focus, where Tab enters.
+TEST(WinDialogFocus, ActivatedAgainTheControlThatHadTheFocusGetsItBack) {
+    TestDialog dialog, other("KairodexTestOther");
+    TestChild first = TestChild::Button(10), second = TestChild::Button(60);
+    dialog.AddChild(first);
+    dialog.AddChild(second);
+    ASSERT_TRUE(dialog.Show());
+    ASSERT_TRUE(other.Show());
+    ASSERT_TRUE(WinLayerTest::InFront(dialog.Window()));
+    SetFocus(second.Window());
+    ASSERT_TRUE(WinLayerTest::InFront(other.Window()));
+    EXPECT_TRUE(WinLayerTest::FocusOn(other.Window()));
+    ASSERT_TRUE(WinLayerTest::InFront(dialog.Window()));
+    EXPECT_TRUE(WinLayerTest::FocusOn(second.Window()));
+
+    ASSERT_TRUE(WinLayerTest::InFront(other.Window()));
+    EnableWindow(second.Window(), FALSE);
+    ASSERT_TRUE(WinLayerTest::InFront(dialog.Window()));
+    EXPECT_TRUE(WinLayerTest::FocusOn(dialog.Window()));
 }
 
 TEST(WinDialogTabs, OnlyTabStopKeepsTheFocus) {
@@ -391,11 +416,12 @@ TEST(WinDialogTabs, OnlyTabStopKeepsTheFocus) {
     dialog.AddChild(only);
     dialog.AddChild(label);
     ASSERT_TRUE(dialog.Show());
+    ASSERT_TRUE(WinLayerTest::InFront(dialog.Window()));
     SetFocus(only.Window());
     for (bool shift : {false, true}) {
         SetShift(shift);
         SendMessageA(only.Window(), WM_KEYDOWN, VK_TAB, 0);
-        EXPECT_EQ(GetFocus(), only.Window());
+        EXPECT_TRUE(WinLayerTest::FocusOn(only.Window()));
     }
     SetShift(false);
 }
@@ -466,8 +492,9 @@ TEST(WinDialogSizing, SizeStatesInOrderAndTheNormalRectangle) {
     AskLimits(window);
     EXPECT_EQ(dialog.normalRect, moved);
     DestroyWindow(window);
-    EXPECT_EQ(dialog.sizeStates, (States{{kSizeStateNone, 0}, {kSizeStateFirstSized, 0}, {0, 1}, {1, 0}, {0, 2},
-                                         {2, kSizeStateDestroyed}}));
+    EXPECT_EQ(
+        dialog.sizeStates,
+        (States{{kSizeStateNone, 0}, {kSizeStateFirstSized, 0}, {0, 1}, {1, 0}, {0, 2}, {2, kSizeStateDestroyed}}));
     EXPECT_TRUE(TakeQuit());
 }
 

@@ -9,6 +9,7 @@
 #include "WinLayer/WinGdiObjects.h"
 #include "WinLayer/WinPlaneBox.h"
 #include "WinPixelSupport.h"
+#include "WinTestSupport.h"
 
 using namespace WinLayer;
 using WinLayerTest::PixelCanvas;
@@ -206,8 +207,9 @@ TEST(WinPlaneBoxPixels, MarginsAreRepaintedAfterTheContent) {
 TEST(WinPlaneBoxPixels, FocusMarkAlongTheTopAndFocusLostNotice) {
     PlaneWindow window({300, 300});
     PixelCanvas canvas(100, 80);
+    ASSERT_TRUE(WinLayerTest::InFront(GetAncestor(window.Window(), GA_ROOT)));
     SetFocus(window.Window());
-    ASSERT_EQ(GetFocus(), window.Window());
+    ASSERT_TRUE(WinLayerTest::FocusOn(window.Window()));
     EXPECT_TRUE(window.plane.planeFlags & kPlaneFocused);
     window.PrintInto(canvas);
     for (int x : {0, 1, 50, 99}) EXPECT_EQ(canvas.Pixel(x, 0), kFocusMark) << x;
