@@ -38,9 +38,13 @@ RawString MakeKey(const RawString& tableName, const RawString& tag) {
     return key;
 }
 
-// The identifier a language map value names: decimal, 0x hexadecimal or 0b binary; 0 when the
-// text does not start with a number.
-int32_t LanguageId(const RawString& value) { return static_cast<int32_t>(value.ParseNumber().Signed()); }
+// The identifier a language map value names: decimal, 0x hexadecimal or 0b binary; 0 (none)
+// when the text is not one whole number that fits a LANGID.
+int32_t LanguageId(const RawString& value) {
+    int32_t id = 0;
+    ProfileInteger(value, 0, 0xFFFF, &id);
+    return id;
+}
 
 // One entry per section header of the file, in file order; empty names are left out, as no
 // language can be chosen by them.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "RawLayer/FileBytes.h"
+#include "RawLayer/RawFile.h"
 #include "RawLayer/RawProfile.h"
 #include "RawLayer/TempFolder.h"
 
@@ -189,6 +190,50 @@ TEST_F(RawProfileTest, FailedSaveLeavesTheFileAlone) {
         EXPECT_FALSE(FileBytes::IsPlainFile(Path() + L".tmp")) << setup;
         RemoveDirectoryW((Path() + L".tmp").c_str());
     }
+}
+
+// A seam that fails the step numbered g_failAt (counting from 0) of every step it is asked
+// about; g_steps counts them.
+int g_failAt = -1;
+int g_steps = 0;
+FileStep g_failedStep = FileStep::Create;
+
+bool FailOneStep(FileStep step) {
+    if (g_steps++ != g_failAt) return true;
+    g_failedStep = step;
+    return false;
+}
+
+// Each step of a save (create the ".tmp", every write, flush, close, replace or move) failed in
+// turn: the old file stays byte for byte, a new one never appears, no ".tmp" is left, and the
+// save says it failed. The section takes dozens of writes; the walk ends with a save that no
+// failure reached.
+TEST_F(RawProfileTest, EachFailingStepOfASaveLeavesTheFileAlone) {
+    RawParameterList list;
+    for (int i = 0; i < 20; ++i) list.Add(RawString::Decimal(i), RawString(std::string(1000, 'v').c_str()));
+    for (const bool haveOld : {true, false}) {
+        const std::string before = "[A]\r\na=1\r\n[B]\r\nb=2\r\n";
+        bool seen[5] = {};
+        for (g_failAt = 0;; ++g_failAt) {
+            RawProfile profile = Profile(before);
+            if (!haveOld) DeleteFileW(Path().c_str());
+            g_steps = 0;
+            SetFileStepSeam(FailOneStep);
+            const bool saved = profile.WriteSection(list, "A");
+            SetFileStepSeam(nullptr);
+            EXPECT_FALSE(TemporaryLeft()) << g_failAt;
+            if (g_steps <= g_failAt) {
+                EXPECT_TRUE(saved);
+                break;
+            }
+            seen[static_cast<int>(g_failedStep)] = true;
+            EXPECT_FALSE(saved) << g_failAt;
+            EXPECT_TRUE(Content() == (haveOld ? before : "<missing>")) << haveOld << " step " << g_failAt;
+        }
+        EXPECT_GT(g_failAt, 10) << "a large save makes many writes";
+        for (bool step : seen) EXPECT_TRUE(step);
+    }
+    g_failAt = -1;
 }
 
 // The old file stops reading partway for a reason other than an over-long line (here: a UTF-16

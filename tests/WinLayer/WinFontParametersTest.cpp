@@ -60,8 +60,8 @@ TEST(WinFontParameters, WritesEveryKeyInOrder) {
 
 TEST(WinFontParameters, RoundTripGivesTheSameFont) {
     LOGFONTW extremes = SampleFont();
-    extremes.lfHeight = LONG_MIN;
-    extremes.lfWeight = LONG_MAX;
+    extremes.lfHeight = -WinLayer::kLargestFontSize;
+    extremes.lfWeight = 1000;
     extremes.lfQuality = 255;
     wcscpy(extremes.lfFaceName, L"\u00C9crit\u00FCre 31 units long......");  // 31 units, non-ASCII
     LOGFONTW empty = {};
@@ -93,10 +93,16 @@ TEST(WinFontParameters, ReadChangesOnlyPresentKeysAndAlwaysTheFaceName) {
         {{{"Height", "-16"}}, [] { LOGFONTW f = SampleFont(); f.lfHeight = -16; f.lfFaceName[0] = 0; return f; }},
         {{{"Weight", "0x190"}, {"FaceName", "Arial"}},
          [] { LOGFONTW f = SampleFont(); f.lfWeight = 400; wcscpy(f.lfFaceName, L"Arial"); return f; }},
-        {{{"Italic", "257"}, {"Width", "12px"}, {"FaceName", "Tahoma"}},
-         [] { LOGFONTW f = SampleFont(); f.lfItalic = 1; f.lfWidth = 12; return f; }},
-        {{{"charset", "-1"}, {"FaceName", ""}},
-         [] { LOGFONTW f = SampleFont(); f.lfCharSet = 255; f.lfFaceName[0] = 0; return f; }},
+        {{{"Width", "12"}, {"FaceName", "Tahoma"}}, [] { LOGFONTW f = SampleFont(); f.lfWidth = 12; return f; }},
+        // Hand-edited nonsense keeps the member: not a whole number, out of its range, overflowing.
+        {{{"Italic", "257"}, {"Width", "12px"}, {"Height", "2147483648"}, {"Weight", "-1"}, {"FaceName", "Tahoma"}},
+         [] { return SampleFont(); }},
+        {{{"Height", "201"}, {"Escapement", "3601"}, {"Orientation", "99999999999999999999"}, {"FaceName", "Tahoma"}},
+         [] { return SampleFont(); }},
+        {{{"Height", "-"}, {"Width", ""}, {"Quality", "0x"}, {"FaceName", "Tahoma"}}, [] { return SampleFont(); }},
+        {{{"charset", "-1"}, {"FaceName", ""}}, [] { LOGFONTW f = SampleFont(); f.lfFaceName[0] = 0; return f; }},
+        {{{"Height", "-200"}, {"Weight", "1000"}, {"charset", "255"}, {"FaceName", "Tahoma"}},
+         [] { LOGFONTW f = SampleFont(); f.lfHeight = -200; f.lfWeight = 1000; f.lfCharSet = 255; return f; }},
         {{{"FaceName", "A face name far longer than thirty-one units"}},
          [] { LOGFONTW f = SampleFont(); wcscpy(f.lfFaceName, L"A face name far longer than thi"); return f; }},
     };
