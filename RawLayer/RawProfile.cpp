@@ -93,6 +93,26 @@ RawString Header(const RawString& text, int32_t first, int32_t end) {
     return header;
 }
 
+bool IsAscii(const RawString& text) {
+    for (int32_t pos = 0; pos < text.Length(); ++pos) {
+        if (text.UnitAt(pos) >= 0x80) return false;
+    }
+    return true;
+}
+
+// A file whose bytes decode as no known text is written in the ANSI code page, and is read
+// again by guessing from its bytes: new non-ASCII text there could come back as other
+// characters. Texts read from the file (kept as its own bytes, tagged Ansi) go back unchanged.
+bool FitsUndeterminedFile(const RawParameterList& list, const RawString& section) {
+    if (!IsAscii(section)) return false;
+    for (const RawParameterUnit& unit : list) {
+        for (const RawString* text : {&unit.name, &unit.value}) {
+            if (text->Encoding() != Ansi && !IsAscii(*text)) return false;
+        }
+    }
+    return true;
+}
+
 // One line of a section: empty lines and "//" comments give nothing; otherwise each segment
 // between NUL units is one entry, split at its first "=".
 void ParseEntries(const RawString& line, RawParameterList& list) {
@@ -244,6 +264,10 @@ RawProfile::SaveResult RawProfile::SaveInMode(const RawParameterList& list, cons
     const bool haveOld = reader.OpenRead();
     if (!haveOld && Exists(filePath_)) return SaveResult::Failed;
     if (haveOld) Remember(reader);
+    // Only the last mode settles on undetermined text; the others retry when they meet it.
+    if (mode == ReadMode::KeptBytes && haveOld && encoding_ == kUndetermined && !FitsUndeterminedFile(list, section)) {
+        return SaveResult::Failed;
+    }
     RawString temporary(filePath_);
     temporary.Concat(TempSuffix());
     RawLineFile writer(temporary, bufferSize_);

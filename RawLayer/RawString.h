@@ -56,7 +56,7 @@ struct ParsedNumber {
     bool complete;
     char sign;
     uint64_t magnitude;
-    int32_t digits = 0;     // digits taken, past the sign and the base prefix
+    int32_t digits = 0;  // digits taken, past the sign and the base prefix
     bool overflowed = false;
     // Negated in unsigned arithmetic, so 2^63 and beyond wrap instead of overflowing.
     int64_t Signed() const { return static_cast<int64_t>(sign == '-' ? 0 - magnitude : magnitude); }

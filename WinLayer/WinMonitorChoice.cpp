@@ -60,7 +60,9 @@ bool WorkAreaUnder(const RECT& window, RECT* work) {
 
 namespace {
 
-LONG Clamped(int64_t value) { return static_cast<LONG>(std::max<int64_t>(LONG_MIN, std::min<int64_t>(LONG_MAX, value))); }
+LONG Clamped(int64_t value) {
+    return static_cast<LONG>(std::max<int64_t>(LONG_MIN, std::min<int64_t>(LONG_MAX, value)));
+}
 
 }  // namespace
 
@@ -70,7 +72,8 @@ RECT KeepReachable(const RECT& rect, const RECT& work, int32_t visible) {
     const int64_t height = std::max<int64_t>(0, int64_t{rect.bottom} - rect.top);
     const int64_t shownWidth = std::min<int64_t>(visible, width);
     const int64_t shownHeight = std::min<int64_t>(visible, height);
-    const int64_t left = std::max<int64_t>(work.left - (width - shownWidth), std::min<int64_t>(rect.left, work.right - shownWidth));
+    const int64_t left =
+        std::max<int64_t>(work.left - (width - shownWidth), std::min<int64_t>(rect.left, work.right - shownWidth));
     const int64_t top = std::max<int64_t>(work.top, std::min<int64_t>(rect.top, work.bottom - shownHeight));
     return {Clamped(left), Clamped(top), Clamped(left + width), Clamped(top + height)};
 }

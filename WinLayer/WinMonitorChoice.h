@@ -9,11 +9,11 @@
 namespace WinLayer {
 
 struct MonitorChoiceRecord {
-    RECT result{};           // in: the rectangle to keep when no monitor is better; out: the chosen monitor
+    RECT result{};               // in: the rectangle to keep when no monitor is better; out: the chosen monitor
     HMONITOR monitor = nullptr;  // out: the chosen monitor's handle
-    RECT window{};           // the window rectangle, in screen coordinates
-    bool takeFirst = false;  // stop at the first monitor that overlaps the window
-    bool found = false;      // out: some monitor overlaps the window with positive area
+    RECT window{};               // the window rectangle, in screen coordinates
+    bool takeFirst = false;      // stop at the first monitor that overlaps the window
+    bool found = false;          // out: some monitor overlaps the window with positive area
 };
 
 // For each monitor overlapping the window with positive area: with takeFirst, that monitor is the

@@ -1,12 +1,11 @@
 // The main dialog's controls, texts and layout, built in-process: the 26 controls in order, the
 // texts from the language file, the rectangles, how they follow a resize, the least size, where
 // the window is placed, and a picture of it.
-#include "AppLayer/GuiMainDialog.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "AppLayer/GuiMainDialog.h"
 #include "GuiMainDialogFixture.h"
 #include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinPixelSupport.h"
@@ -179,16 +178,16 @@ TEST(GuiMainDialogLayout, EnlargingWidensTheRowsMovesTheButtonsAndGrowsOnlyTheTa
                 const RECT& was = before[i];
                 const RECT placed = fixture.WindowRectOf(view);
                 EXPECT_TRUE(EqualRect(&placed, &view.viewRect)) << i;
-                return RECT{view.viewRect.left - was.left, view.viewRect.top - was.top,
-                            view.viewRect.right - was.right, view.viewRect.bottom - was.bottom};
+                return RECT{view.viewRect.left - was.left, view.viewRect.top - was.top, view.viewRect.right - was.right,
+                            view.viewRect.bottom - was.bottom};
             }
         }
         return RECT{};
     };
     auto expect = [&](const WinView& view, RECT delta, const char* what) {
         const RECT d = moved(view);
-        EXPECT_TRUE(EqualRect(&d, &delta)) << what << ": " << d.left << "," << d.top << "," << d.right << ","
-                                           << d.bottom;
+        EXPECT_TRUE(EqualRect(&d, &delta))
+            << what << ": " << d.left << "," << d.top << "," << d.right << "," << d.bottom;
     };
     for (GuiTimeRow* row : TimeRows(c)) {
         expect(row->use, {0, 0, 0, 0}, "row check box");
@@ -230,12 +229,14 @@ TEST(GuiMainDialogLayout, StoredRectangleIsRestoredWithTheComputedHeight) {
 
     // The first placement: the client area centred on the work area.
     SIZE computed = {};
+    RECT firstPlaced = {};
     {
         MainDialogFixture fixture;
         const RECT client = fixture.dialog->BuildControls();
         fixture.dialog->PlaceWindow(client);
         const RECT& placed = fixture.dialog->viewRect;
         computed = {Width(placed), Height(placed)};
+        firstPlaced = placed;
         RECT frame = {0, 0, 0, 0};
         AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
         EXPECT_EQ(placed.left - frame.left, work.left + (Width(work) - client.right) / 2);
@@ -245,12 +246,11 @@ TEST(GuiMainDialogLayout, StoredRectangleIsRestoredWithTheComputedHeight) {
     const LONG edge = virtualScreen.right;
     const LONG x = work.left + 10, y = work.top + 20, reach = kReachablePixels;
     const RECT centred = {work.left + (Width(work) - wide) / 2, work.top + (Height(work) - computed.cy) / 2, 0, 0};
-    const LONG centredLeft = work.left + (Width(work) - computed.cx) / 2;
-    const RECT centredLayout = {centredLeft, centred.top, centredLeft + computed.cx, centred.top + computed.cy};
+    const RECT centredLayout = firstPlaced;
     struct Case {
         const char* what;
         RECT stored;
-        RECT expected;  // right 0: the stored width (wide) and the computed height from left, top
+        RECT expected;               // right 0: the stored width (wide) and the computed height from left, top
         const char* text = nullptr;  // the section's text, in place of the stored rectangle
     } cases[] = {
         {"overlaps a monitor by one pixel", {edge - 1, 100, edge - 1 + wide, 150}, {work.right - reach, 100, 0, 0}},
@@ -260,9 +260,12 @@ TEST(GuiMainDialogLayout, StoredRectangleIsRestoredWithTheComputedHeight) {
         {"inverted", {x + 300, y + 200, x, y}, {x + 300, y + 200, x + 300 + computed.cx, y + 200 + computed.cy}},
         {"caption above the work area", {x, work.top - 5, x + wide, work.top + 50}, {x, work.top, 0, 0}},
         {"hanging off the bottom", {x, work.bottom - 10, x + wide, work.bottom + 90}, {x, work.bottom - reach, 0, 0}},
-        {"wider than the work area", {work.left - 50, y, work.right + 50, y + 10},
+        {"wider than the work area",
+         {work.left - 50, y, work.right + 50, y + 10},
          {work.left - 50, y, work.left - 50 + std::max<LONG>(Width(work), computed.cx), y + computed.cy}},
-        {"edges out of range", {}, centredLayout,
+        {"edges out of range",
+         {},
+         centredLayout,
          "WindowRect_L=0\r\nWindowRect_T=536871317\r\nWindowRect_R=2147483647\r\nWindowRect_B=-2147483648\r\n"},
         {"an edge that is no number", {}, centredLayout, "WindowRect_L=10\r\nWindowRect_T=1e3\r\n"},
     };

@@ -236,6 +236,21 @@ TEST_F(RawProfileTest, EachFailingStepOfASaveLeavesTheFileAlone) {
     g_failAt = -1;
 }
 
+// Found by the fuzz test: a file whose bytes decode as no known text keeps the ANSI code page,
+// where a new value's characters became '?' or look-alikes and the save still said it saved.
+// Now such a save refuses and leaves the file; a file that can hold the value takes it.
+TEST_F(RawProfileTest, AValueTheFileCannotHoldRefusesTheSave) {
+    const RawString value = RawString::FromWide(L"\u65e5 \U0001F600 \u00e9");
+    const std::string undecodable = "[A]\r\nb=\xC4\x79\x5C\x30\x7F\xD5\xD7\r\n";
+    RawProfile profile = Profile(undecodable);
+    EXPECT_FALSE(profile.SetValue("A", "k", value));
+    EXPECT_TRUE(Content() == undecodable);
+    EXPECT_FALSE(TemporaryLeft());
+    profile = Profile("[A]\r\nb=\xC3\xA9\r\n");
+    EXPECT_TRUE(profile.SetValue("A", "k", value));
+    EXPECT_EQ(WideOf(profile.GetValue("A", "k", "")), WideOf(value));
+}
+
 // The old file stops reading partway for a reason other than an over-long line (here: a UTF-16
 // file whose last line ends in half a unit, after several blocks that read well): what follows
 // is unknown, so the save must refuse rather than drop the rest of the file.

@@ -1,5 +1,3 @@
-#include "WinLayer/WinRectParameters.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,6 +7,7 @@
 #include "RawLayer/RawProfile.h"
 #include "RawLayer/TempFolder.h"
 #include "RawStringText.h"
+#include "WinLayer/WinRectParameters.h"
 
 using RawLayer::RawParameterList;
 using RawLayer::RawString;
@@ -62,7 +61,8 @@ TEST(WinRectParameters, ReadsBackWhatWasStoredAndKeepsMissingEdges) {
         {"WindowRect_R=\r\n", {1, 2, 3, 4}, false},
         {"WindowRect_L=-1000000\r\nWindowRect_R=1000000\r\n", {-1000000, 2, 1000000, 4}, true},
         {"WindowRect_L=-1000001\r\nWindowRect_T=2147483647\r\nWindowRect_R=18446744073709551617\r\n",
-         {1, 2, 3, 4}, false},
+         {1, 2, 3, 4},
+         false},
     };
     for (const auto& item : cases) {
         ASSERT_TRUE(FileBytes::Write(scratch.Below(L"Gui.ini"), std::string("[MainDialog]\r\n") + item.section));
