@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "RawLayer/FileBytes.h"
 #include "RawLayer/RawFile.h"
 #include "RawLayer/RawProfile.h"
 #include "RawLayer/TempFolder.h"
+#include "helpers/LargeSection.h"
+#include "helpers/TestSupport.h"
 
 using namespace RawLayer;
 using namespace std::string_literals;
@@ -290,6 +293,53 @@ TEST_F(RawProfileTest, RandomBytesSaveWhollyOrNotAtAll) {
         }
         EXPECT_FALSE(TemporaryLeft());
     }
+}
+
+// A real process saving a megabyte section, killed by TerminateProcess at 50 random points of
+// its run: the profile is the old file or the whole new one, byte for byte, never a mix. (A
+// ".tmp" may stay behind a kill; the next save writes over it.)
+TEST_F(RawProfileTest, AKilledSaveLeavesTheOldFileOrTheWholeNewOne) {
+    const std::string before = "[Keep]\r\nk=1\r\n[Big]\r\nold=1\r\n";
+    const std::wstring reference = folder_.Below(L"reference.ini");
+    ASSERT_TRUE(FileBytes::Write(reference, before));
+    ASSERT_TRUE(RawProfile(RawString::FromWide(reference.c_str())).WriteSection(TestSupport::LargeSection(), "Big"));
+    const std::string after = FileBytes::Read(reference);
+    const std::wstring saver = TestSupport::ExecutableFolder() + L"\\KairodexProfileSaver.exe";
+    auto start = [&](PROCESS_INFORMATION& process) {
+        std::wstring line = L"\"" + saver + L"\" \"" + Path() + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        return CreateProcessW(saver.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &process) != FALSE;
+    };
+    // One whole run tells how long the kills may wait.
+    ASSERT_TRUE(FileBytes::Write(Path(), before));
+    PROCESS_INFORMATION process = {};
+    const DWORD begun = GetTickCount();
+    ASSERT_TRUE(start(process));
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+    const DWORD whole = GetTickCount() - begun + 1;
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    ASSERT_TRUE(Content() == after);
+
+    uint32_t seed = 2024;
+    int old = 0, complete = 0;
+    for (int kill = 0; kill < 50; ++kill) {
+        ASSERT_TRUE(FileBytes::Write(Path(), before));
+        ASSERT_TRUE(start(process));
+        Sleep(((seed = seed * 1103515245 + 12345) >> 8) % whole);
+        TerminateProcess(process.hProcess, 9);
+        WaitForSingleObject(process.hProcess, 60000);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        const std::string content = Content();
+        EXPECT_TRUE(content == before || content == after) << "kill " << kill << ": " << content.size() << " bytes";
+        old += content == before;
+        complete += content == after;
+        DeleteFileW((Path() + L".tmp").c_str());
+    }
+    std::printf("killed saves: %d left the old file, %d the new one (a whole run %lu ms)\n", old, complete, whole);
 }
 
 }  // namespace
