@@ -354,16 +354,17 @@ std::string RandomProfile(Random& random) {
     return text;
 }
 
-std::string Hex(const std::string& b) {
-    std::string o;
-    char t[4];
-    for (unsigned char c : b) {
-        snprintf(t, 4, "%02x ", c);
-        o += t;
+// The bytes as hexadecimal pairs, for a readable failure.
+std::string Hex(const std::string& bytes) {
+    std::string text;
+    char pair[4];
+    for (unsigned char byte : bytes) {
+        std::snprintf(pair, sizeof pair, "%02x ", byte);
+        text += pair;
     }
-    return o;
+    return text;
 }
-std::string FileBytesOf(const std::wstring& p) { return TempFolder::Read(p); }
+
 // A section's entries as UTF-16, name=value.
 std::vector<std::wstring> Entries(RawProfile& profile, const RawString& section) {
     RawParameterList list;
@@ -391,7 +392,7 @@ TEST(HostileInputFuzz, ProfileSectionsAndKeys) {
         if (profile.SetValue(section, key,
                              RawString(RawString::FromWide(value.c_str(), static_cast<int32_t>(value.size())), Utf8))) {
             EXPECT_EQ(WideOf(profile.GetValue(section, key, "<none>")), value)
-                << Hex(before) << "\nafter " << Hex(FileBytesOf(path));
+                << Hex(before) << "\nafter " << Hex(TempFolder::Read(path));
             if (!section.EqualsIgnoreCase(other)) {
                 EXPECT_EQ(Entries(profile, other), kept) << before;
             }

@@ -48,6 +48,19 @@ std::string ProfileValue(const std::string& profile, const std::string& key) {
     return profile.substr(start, profile.find_first_of("\r\n", start) - start);
 }
 
+// The main window of the instance that a restart of firstId started; null when none came.
+HWND NextInstance(const Sandbox& box, DWORD firstId) {
+    HWND next = nullptr;
+    Await([&] { return (next = OtherMainWindow(box.Exe(), firstId)) != nullptr; }, 30000);
+    return next;
+}
+
+DWORD ProcessOf(HWND window) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    return id;
+}
+
 // A main profile with a section of some megabytes: every save of it takes a while, so that what
 // runs meanwhile meets it.
 std::string LargeProfile() {
@@ -178,11 +191,9 @@ TEST(DialogMode, ChoosingALanguageRestartsWithTheSameArgumentsInTheSameFolder) {
     EXPECT_EQ(ProfileValue(box.ReadFile(L"Kairodex.ini"), "Language"), "Deutsch");
 
     // The new instance: same arguments, same working folder, the chosen language.
-    HWND next = nullptr;
-    Await([&] { return (next = OtherMainWindow(box.Exe(), first.Id())) != nullptr; }, 30000);
+    HWND next = NextInstance(box, first.Id());
     ASSERT_NE(next, nullptr) << "no new instance";
-    DWORD nextId = 0;
-    GetWindowThreadProcessId(next, &nextId);
+    const DWORD nextId = ProcessOf(next);
     RunningProgram second(nextId);
     Filled(next);
     EXPECT_EQ(ItemText(next, kDateBox), L"2024/09/07");
@@ -286,11 +297,9 @@ TEST(DialogMode, TheRestartedInstanceComesUpWhereTheOldWindowWas) {
     const RECT moved = Moved(window, 40);
     PostMessageW(window, WM_SYSCOMMAND, kSecondLanguageItem, 0);
     ASSERT_TRUE(first.WaitForExit());
-    HWND next = nullptr;
-    Await([&] { return (next = OtherMainWindow(box.Exe(), first.Id())) != nullptr; }, 30000);
+    HWND next = NextInstance(box, first.Id());
     ASSERT_NE(next, nullptr) << "no new instance";
-    DWORD nextId = 0;
-    GetWindowThreadProcessId(next, &nextId);
+    const DWORD nextId = ProcessOf(next);
     RunningProgram second(nextId);
     RECT placed = {};
     GetWindowRect(next, &placed);
