@@ -221,8 +221,22 @@ RawTextMap::RawTextMap(const RawString& tableName, const RawLocaleRecord* table)
 
 RawTextMap::~RawTextMap() { LanguageTexts().SaveTexts(); }
 
+// Longest text a dialog is given: a hand-edited file may hold a line of megabytes, which the
+// layout would measure and add up.
+constexpr int32_t kLongestText = 1024;
+
 RawString RawTextMap::Text(const RawString& tag) const {
-    return UnescapeText(LanguageTexts().GetText(tableName_, tag));
+    RawString text = UnescapeText(LanguageTexts().GetText(tableName_, tag));
+    if (text.Length() <= kLongestText) return text;
+    // Cut at a character boundary: never inside a UTF-8 sequence or a surrogate pair.
+    int32_t end = kLongestText;
+    const StringEncoding encoding = text.Encoding();
+    while (end > 0 && ((encoding == Utf8 && (text.UnitAt(end) & 0xC0) == 0x80) ||
+                       (encoding == Wide && text.UnitAt(end) >= 0xDC00 && text.UnitAt(end) <= 0xDFFF))) {
+        --end;
+    }
+    text.Truncate(end);
+    return text;
 }
 
 }  // namespace RawLayer
