@@ -383,7 +383,7 @@ void GuiMainDialog::PlaceWindow(const RECT& client) {
 }
 
 void GuiMainDialog::SaveState() {
-    if (sizeState == 0) SaveWindowRect();
+    if (sizeState == SIZE_RESTORED) SaveWindowRect();
     RawLayer::LanguageTexts().SaveTexts();
 }
 

@@ -32,8 +32,9 @@ void ReadWindowParameters(GuiProfile& gui) {
     if (!gui.profile.ReadSection(list, kSection)) return;
     int32_t value = 0;
     if (RawParameterUnit* unit = list.Find(WinLayer::MarginKey())) {
-        if (RawLayer::ProfileInteger(unit->value, 0, kLargestGap, &value))
+        if (RawLayer::ProfileInteger(unit->value, 0, kLargestGap, &value)) {
             WinLayer::Environment().SetStandardGap(value);
+        }
     }
     if (RawParameterUnit* unit = list.Find(kLineMargin)) {
         RawLayer::ProfileInteger(unit->value, 0, kLargestLineMargin, &gui.lineMargin);
