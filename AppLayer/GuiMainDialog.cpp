@@ -120,10 +120,9 @@ void SetUpCheckBox(WinLayer::WinCheckBox& check, int command) {
 // Text at the left, centred vertically.
 void SetUpLabel(WinLayer::WinStaticBox& label, const char* tag) {
     label.SetText(DefaultText(tag));
-    label.alignment = static_cast<uint16_t>(
-        (label.alignment & ~(WinLayer::kAlignRight | WinLayer::kAlignCentre | WinLayer::kAlignTop |
-                             WinLayer::kAlignBottom)) |
-        WinLayer::kAlignLeft | WinLayer::kAlignMiddle);
+    label.alignment = static_cast<uint16_t>((label.alignment & ~(WinLayer::kAlignRight | WinLayer::kAlignCentre |
+                                                                 WinLayer::kAlignTop | WinLayer::kAlignBottom)) |
+                                            WinLayer::kAlignLeft | WinLayer::kAlignMiddle);
 }
 
 // An empty text (a translator's blank entry) leaves the control's default.
@@ -172,11 +171,11 @@ void LayOutTimeRow(GuiTimeRow& row, const Columns& columns, bool checkCounts, in
 }  // namespace
 
 std::array<WinView*, kMainControlCount> GuiMainControls::InOrder() {
-    return {&date.use,      &date.tag,      &date.box,        &date.select,        &date.current,  &time.use,
-            &time.tag,      &time.box,      &time.select,     &time.current,       &msec.use,      &msec.tag,
-            &msec.box,      &msec.select,   &msec.current,    &utc.check,          &utc.tag,       &creation.check,
-            &creation.tag,  &lastWrite.check, &lastWrite.tag, &lastAccess.check,   &lastAccess.tag, &sourceBox,
-            &targetBox,     &closeButton};
+    return {&date.use,     &date.tag,        &date.box,      &date.select,      &date.current,   &time.use,
+            &time.tag,     &time.box,        &time.select,   &time.current,     &msec.use,       &msec.tag,
+            &msec.box,     &msec.select,     &msec.current,  &utc.check,        &utc.tag,        &creation.check,
+            &creation.tag, &lastWrite.check, &lastWrite.tag, &lastAccess.check, &lastAccess.tag, &sourceBox,
+            &targetBox,    &closeButton};
 }
 
 GuiMainDialog::GuiMainDialog(GuiProfile& gui, RawLayer::RawProfile& configProfile)
@@ -199,7 +198,8 @@ void GuiMainDialog::SetDefaultTexts() {
         row.box.SetText(setup.boxTemplate);
         row.box.kind = setup.kind;
         row.box.Property().exStyle |= kTimeBoxExStyle;
-        row.select.ConfigureButton(DefaultText(setup.selectTag), kCornersLeft, static_cast<uint32_t>(setup.selectCommand));
+        row.select.ConfigureButton(DefaultText(setup.selectTag), kCornersLeft,
+                                   static_cast<uint32_t>(setup.selectCommand));
         row.current.ConfigureButton(DefaultText(setup.currentTag), kCornersRight,
                                     static_cast<uint32_t>(setup.currentCommand));
     }
@@ -357,8 +357,9 @@ RECT GuiMainDialog::CentredOnWorkArea(SIZE size) const {
 }
 
 // The stored rectangle keeps the computed height; it is never narrower than the layout (a
-// larger font since it was stored would otherwise cut the controls off). One that lies on no
-// monitor is centred on the primary work area.
+// larger font since it was stored would otherwise cut the controls off) nor wider than its
+// monitor's work area, and it is moved until its caption is in reach there. One that lies on
+// no monitor is centred on the primary work area; one with a broken edge is not used at all.
 void GuiMainDialog::PlaceWindow(const RECT& client) {
     static const RawString kSection("MainDialog"), kKey("WindowRect");
     viewRect = CentredOnWorkArea({client.right - client.left, client.bottom - client.top});
@@ -366,10 +367,24 @@ void GuiMainDialog::PlaceWindow(const RECT& client) {
     RawLayer::RawParameterList stored;
     if (!gui_.profile.ReadSection(stored, kSection)) return;
     RECT rect = viewRect;
-    WinLayer::ReadRectParameters(stored, kKey, rect);
-    const SIZE size = {std::max(Width(rect), Width(viewRect)), Height(viewRect)};
-    rect = {rect.left, rect.top, rect.left + size.cx, rect.top + size.cy};
-    viewRect = WinLayer::LiesOnAnyMonitor(rect) ? rect : CentredOnWorkArea(size);
+    if (!WinLayer::ReadRectParameters(stored, kKey, rect)) return;
+    const SIZE layout = {Width(viewRect), Height(viewRect)};
+    // The edges are bounded, so their difference fits; an inverted rectangle is as wide as the layout.
+    LONG width = std::max<LONG>(rect.right - rect.left, layout.cx);
+    RECT work = {};
+    if (!WinLayer::WorkAreaUnder({rect.left, rect.top, rect.left + width, rect.top + layout.cy}, &work)) {
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        viewRect = CentredOnWorkArea({std::max<LONG>(layout.cx, std::min<LONG>(width, Width(work))), layout.cy});
+        return;
+    }
+    width = std::max<LONG>(layout.cx, std::min<LONG>(width, Width(work)));
+    viewRect =
+        WinLayer::KeepReachable({rect.left, rect.top, rect.left + width, rect.top + layout.cy}, work, kReachablePixels);
+}
+
+void GuiMainDialog::SaveState() {
+    if (sizeState == SIZE_RESTORED) SaveWindowRect();
+    RawLayer::LanguageTexts().SaveTexts();
 }
 
 void GuiMainDialog::OnCreateWindow() {

@@ -72,6 +72,9 @@ enum GuiMainLayout : int {
     kLayoutCount = 8,
 };
 
+// How much of a restored window stays on its monitor's work area, in each direction.
+constexpr int32_t kReachablePixels = 64;
+
 class GuiMainDialog : public WinLayer::WinDialog {
 public:
     GuiMainDialog(GuiProfile& gui, RawLayer::RawProfile& configProfile);
@@ -85,7 +88,8 @@ public:
     // Texts from the language file and the layout; the client size as {0, 0, width, height}.
     RECT BuildControls();
     // The window rectangle for the client size: centred on the primary work area, or the one
-    // stored in the GUI profile with the computed height.
+    // stored in the GUI profile with the computed height, moved until at least kReachablePixels
+    // of it lie on its monitor's work area with the caption inside.
     void PlaceWindow(const RECT& client);
 
     LRESULT OnCommand(int code) override;
@@ -131,12 +135,16 @@ private:
     bool ReadSourceTime(const RawLayer::RawString& path, FileTimeValue& value);
     void Warn(const char* tag, const RawLayer::RawString& detail, uint32_t count = 0);
     void SaveWindowRect();
+    // What the window writes as it goes: its restored rectangle (while restored) and the
+    // language file's missing texts.
+    void SaveState();
 
     GuiTMenuExecution titleMenu_;
     GuiMainControls controls_;
     WinLayer::WinViewResize layout_[kLayoutCount];
     FileTimeSettings* settings_ = nullptr;  // borrowed from start-up's job
     GuiProfile& gui_;                       // borrowed
+    bool stateSaved_ = false;               // by a restart: the window's end writes nothing more
 };
 
 // The dialog mode: builds the main dialog over the job's settings, shows it, runs the message

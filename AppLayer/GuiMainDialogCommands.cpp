@@ -241,13 +241,17 @@ void GuiMainDialog::Close() {
 }
 
 // The same program with the same arguments in the same folder; this one closes only when the
-// new one started, so a failed start never leaves the user with nothing.
+// new one started, so a failed start never leaves the user with nothing. The window rectangle
+// and the language file are written before: the new instance reads them as it starts, and a
+// write from here after that would race it.
 void GuiMainDialog::Restart() {
     if (flags & WinLayer::kDialogEnded) return;
+    SaveState();
     const RawString program = RawLayer::ModulePath(RawLayer::Utf8);
     RawLayer::RawShell shell(program, RawLayer::CurrentDirectory(RawLayer::Utf8));
     if (!shell.Execute(RawLayer::MakeArgumentText())) return Warn(kTagRestartFailed, program);
     shell.CloseProcess();
+    stateSaved_ = true;
     Close();
 }
 
@@ -259,7 +263,7 @@ void GuiMainDialog::Warn(const char* tag, const RawString& detail, uint32_t coun
 
 // Leaving the restored state, or destroyed while restored: the restored rectangle is kept.
 void GuiMainDialog::OnSizeStateChanged(int previous, int) {
-    if (previous == 0) SaveWindowRect();
+    if (previous == 0 && !stateSaved_) SaveWindowRect();
 }
 
 void GuiMainDialog::SaveWindowRect() {

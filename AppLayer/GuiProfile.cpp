@@ -21,15 +21,23 @@ void SelectLanguage(GuiProfile& gui) {
     texts.SelectSection(name);  // an empty name selects the automatic section
 }
 
+// A value outside these keeps the default: the layout adds gaps and margins up, and an absurd
+// one would push the window off every screen or overflow.
+constexpr int32_t kLargestGap = 64;
+constexpr int32_t kLargestLineMargin = 64;
+
 void ReadWindowParameters(GuiProfile& gui) {
     static const RawString kSection("WindowParameter"), kLineMargin("LineMargin");
     RawParameterList list;
     if (!gui.profile.ReadSection(list, kSection)) return;
+    int32_t value = 0;
     if (RawParameterUnit* unit = list.Find(WinLayer::MarginKey())) {
-        WinLayer::Environment().SetStandardGap(static_cast<int>(unit->value.ParseNumber().Signed()));
+        if (RawLayer::ProfileInteger(unit->value, 0, kLargestGap, &value)) {
+            WinLayer::Environment().SetStandardGap(value);
+        }
     }
     if (RawParameterUnit* unit = list.Find(kLineMargin)) {
-        gui.lineMargin = static_cast<int32_t>(unit->value.ParseNumber().Signed());
+        RawLayer::ProfileInteger(unit->value, 0, kLargestLineMargin, &gui.lineMargin);
     }
 }
 

@@ -9,6 +9,15 @@ namespace RawLayer {
 
 namespace {
 
+FileStepSeam g_fileStepSeam = nullptr;
+
+// False when the seam fails the step, with the error the system gives for a broken device.
+bool StepAllowed(FileStep step) {
+    if (g_fileStepSeam == nullptr || g_fileStepSeam(step)) return true;
+    SetLastError(ERROR_WRITE_FAULT);
+    return false;
+}
+
 bool CreateDirectoryOnly(const RawString& path) {
     if (UsesNarrowCall(path.NativeCallForm())) return CreateDirectoryA(NarrowText(path), nullptr) != FALSE;
     return CreateDirectoryW(WideText(path).Get(), nullptr) != FALSE;
@@ -45,7 +54,10 @@ bool CreateDirectories(const RawString& path) {
     return CreateDirectoryOnly(path) || IsDirectory(path);
 }
 
+void SetFileStepSeam(FileStepSeam seam) { g_fileStepSeam = seam; }
+
 bool MoveIntoPlace(const RawString& newFile, const RawString& target) {
+    if (!StepAllowed(FileStep::Replace)) return false;
     if (UsesNarrowCall(NativeCallForm(newFile, target))) {
         return MoveFileExA(NarrowText(newFile), NarrowText(target), MOVEFILE_WRITE_THROUGH) != FALSE;
     }
@@ -53,6 +65,7 @@ bool MoveIntoPlace(const RawString& newFile, const RawString& target) {
 }
 
 bool ReplaceWith(const RawString& target, const RawString& newFile, const RawString& backupName) {
+    if (!StepAllowed(FileStep::Replace)) return false;
     bool backup = !backupName.IsEmpty();
     if (UsesNarrowCall(NativeCallForm(target, newFile, backupName))) {
         return ReplaceFileA(NarrowText(target), NarrowText(newFile), backup ? NarrowText(backupName) : nullptr, 0,
@@ -114,6 +127,10 @@ bool FileHandle::OpenRead(const RawString& path) {
 }
 
 bool FileHandle::CreateWrite(const RawString& path, DWORD disposition) {
+    if (!StepAllowed(FileStep::Create)) {
+        Close();
+        return false;
+    }
     return Open(path, GENERIC_WRITE, FILE_SHARE_READ, disposition, FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -142,6 +159,7 @@ bool FileHandle::Write(const void* data, DWORD size) {
     lastCount_ = 0;
     if (!IsOpen()) return false;
     const char* bytes = static_cast<const char*>(data);
+    if (!StepAllowed(FileStep::Write)) return false;
     while (lastCount_ < size) {
         DWORD count = 0;
         if (!WriteFile(handle_, bytes + lastCount_, size - lastCount_, &count, nullptr) || count == 0) return false;
@@ -177,8 +195,9 @@ bool FileHandle::SetTimes(const FILETIME* creation, const FILETIME* lastAccess, 
 
 bool FileHandle::Close() {
     if (!IsOpen()) return true;
-    bool flushed = (access_ & GENERIC_WRITE) == 0 || FlushFileBuffers(handle_) != FALSE;
-    bool closed = CloseHandle(handle_) != FALSE;
+    const bool writing = (access_ & GENERIC_WRITE) != 0;
+    bool flushed = !writing || (StepAllowed(FileStep::Flush) && FlushFileBuffers(handle_) != FALSE);
+    bool closed = CloseHandle(handle_) != FALSE && (!writing || StepAllowed(FileStep::Close));
     handle_ = INVALID_HANDLE_VALUE;
     access_ = 0;
     return flushed && closed;

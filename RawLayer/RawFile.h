@@ -20,6 +20,14 @@ bool IsDirectory(const RawString& path);
 // A path without any separator is never created.
 bool CreateDirectories(const RawString& path);
 
+// The steps of writing a file that can fail. A test seam, when set, is asked before each one; a
+// false answer makes the step fail as the system would (a failed flush or close still releases
+// the handle), so every failure path of a save can be walked in turn.
+enum class FileStep { Create, Write, Flush, Close, Replace };
+using FileStepSeam = bool (*)(FileStep step);
+// nullptr (the default) lets every step go to the system.
+void SetFileStepSeam(FileStepSeam seam);
+
 // Moves a freshly written file to target; fails when target already exists.
 bool MoveIntoPlace(const RawString& newFile, const RawString& target);
 // Replaces target by newFile, keeping the old target as backupName unless that is empty.

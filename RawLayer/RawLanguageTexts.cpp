@@ -38,9 +38,13 @@ RawString MakeKey(const RawString& tableName, const RawString& tag) {
     return key;
 }
 
-// The identifier a language map value names: decimal, 0x hexadecimal or 0b binary; 0 when the
-// text does not start with a number.
-int32_t LanguageId(const RawString& value) { return static_cast<int32_t>(value.ParseNumber().Signed()); }
+// The identifier a language map value names: decimal, 0x hexadecimal or 0b binary; 0 (none)
+// when the text is not one whole number that fits a LANGID.
+int32_t LanguageId(const RawString& value) {
+    int32_t id = 0;
+    ProfileInteger(value, 0, 0xFFFF, &id);
+    return id;
+}
 
 // One entry per section header of the file, in file order; empty names are left out, as no
 // language can be chosen by them.
@@ -217,8 +221,22 @@ RawTextMap::RawTextMap(const RawString& tableName, const RawLocaleRecord* table)
 
 RawTextMap::~RawTextMap() { LanguageTexts().SaveTexts(); }
 
+// Longest text a dialog is given: a hand-edited file may hold a line of megabytes, which the
+// layout would measure and add up.
+constexpr int32_t kLongestText = 1024;
+
 RawString RawTextMap::Text(const RawString& tag) const {
-    return UnescapeText(LanguageTexts().GetText(tableName_, tag));
+    RawString text = UnescapeText(LanguageTexts().GetText(tableName_, tag));
+    if (text.Length() <= kLongestText) return text;
+    // Cut at a character boundary: never inside a UTF-8 sequence or a surrogate pair.
+    int32_t end = kLongestText;
+    const StringEncoding encoding = text.Encoding();
+    while (end > 0 && ((encoding == Utf8 && (text.UnitAt(end) & 0xC0) == 0x80) ||
+                       (encoding == Wide && text.UnitAt(end) >= 0xDC00 && text.UnitAt(end) <= 0xDFFF))) {
+        --end;
+    }
+    text.Truncate(end);
+    return text;
 }
 
 }  // namespace RawLayer

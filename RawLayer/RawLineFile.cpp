@@ -285,7 +285,9 @@ bool RawLineFile::WriteBytes(const void* bytes, int32_t count) {
     return true;
 }
 
-// A file of undetermined content takes every text's bytes as they are.
+// A file of undetermined content takes every text's bytes as they are. A text that the file's
+// encoding cannot hold fails the write: a '?' or a look-alike in its place would be reported as
+// saved.
 bool RawLineFile::WriteText(const RawString& text) {
     if (!writing_ || state_ != LineFileState::Open) return false;
     const StringEncoding encoding = text.Encoding();
@@ -295,7 +297,7 @@ bool RawLineFile::WriteText(const RawString& text) {
         return WriteBytes(units, bytes);
     }
     int32_t made = 0;
-    if (!writeConverter_.Convert(encoding, effective_, units, bytes, false, output_, &made)) {
+    if (!writeConverter_.Convert(encoding, effective_, units, bytes, true, output_, &made)) {
         return Fail(LineFileState::WriteFailed);
     }
     return WriteBytes(output_.data(), made);

@@ -1,6 +1,9 @@
 #include "RawLayer/RawProfile.h"
 
+#include <cwchar>
+
 #include "RawLayer/RawFile.h"
+#include "RawLayer/RawHandleOwner.h"
 #include "RawLayer/RawLineFile.h"
 
 namespace RawLayer {
@@ -8,6 +11,44 @@ namespace RawLayer {
 namespace {
 
 constexpr int kReadModes = 3;  // ReadMode values, tried in order
+// How long a save waits for another process's save of the same file.
+constexpr DWORD kSaveTurnWait = 10000;
+
+// Saves of one file take turns across processes: they share the ".tmp" name, and each copies
+// the old file into its new one, so two at once could move a half-written file into place or
+// lose the other's section. One named mutex per path (ASCII letters folded, hashed) holds them
+// apart; a holder that died leaves it abandoned, which hands it on all the same. The owning
+// thread may take it again (SetValue reads and then writes within one turn).
+class SaveTurn {
+public:
+    explicit SaveTurn(const RawString& path) {
+        const RawString wide(path, Wide);
+        uint64_t hash = 14695981039346656037ull;  // FNV-1a
+        for (int32_t i = 0; i < wide.Length(); ++i) {
+            uint32_t unit = wide.UnitAt(i);
+            if (unit >= 'a' && unit <= 'z') unit -= 'a' - 'A';
+            hash = (hash ^ unit) * 1099511628211ull;
+        }
+        wchar_t name[] = L"Local\\KairodexProfileSave.0000000000000000";
+        for (wchar_t* digit = name + wcslen(name) - 1; hash != 0; --digit, hash >>= 4) {
+            *digit = L"0123456789abcdef"[hash & 15];
+        }
+        mutex_.Reset(CreateMutexW(nullptr, FALSE, name));
+        if (!mutex_.IsValid()) return;
+        const DWORD waited = WaitForSingleObject(mutex_.Get(), kSaveTurnWait);
+        held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+    ~SaveTurn() {
+        if (held_) ReleaseMutex(mutex_.Get());
+    }
+    SaveTurn(const SaveTurn&) = delete;
+    SaveTurn& operator=(const SaveTurn&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    KernelHandle mutex_;
+    bool held_ = false;
+};
 
 const RawString& TempSuffix() {
     static const RawString text(".tmp");
@@ -50,6 +91,26 @@ RawString Header(const RawString& text, int32_t first, int32_t end) {
     header.AppendRange(text, first, end);
     header.Append(']');
     return header;
+}
+
+bool IsAscii(const RawString& text) {
+    for (int32_t pos = 0; pos < text.Length(); ++pos) {
+        if (text.UnitAt(pos) >= 0x80) return false;
+    }
+    return true;
+}
+
+// A file whose bytes decode as no known text is written in the ANSI code page, and is read
+// again by guessing from its bytes: new non-ASCII text there could come back as other
+// characters. Texts read from the file (kept as its own bytes, tagged Ansi) go back unchanged.
+bool FitsUndeterminedFile(const RawParameterList& list, const RawString& section) {
+    if (!IsAscii(section)) return false;
+    for (const RawParameterUnit& unit : list) {
+        for (const RawString* text : {&unit.name, &unit.value}) {
+            if (text->Encoding() != Ansi && !IsAscii(*text)) return false;
+        }
+    }
+    return true;
 }
 
 // One line of a section: empty lines and "//" comments give nothing; otherwise each segment
@@ -120,6 +181,13 @@ int32_t SectionNameEnd(const RawString& header) {
     return header.Length();
 }
 
+bool ProfileInteger(const RawString& text, int32_t low, int32_t high, int32_t* result) {
+    int64_t value = 0;
+    if (!text.ParseNumber().Within(low, high, &value)) return false;
+    *result = static_cast<int32_t>(value);
+    return true;
+}
+
 RawString SectionName(const RawString& header) { return RawString::FromRange(header, 1, SectionNameEnd(header)); }
 
 RawProfile::RawProfile() = default;
@@ -168,6 +236,8 @@ bool RawProfile::ReadSection(RawParameterList& list, const RawString& section) {
 
 bool RawProfile::WriteSection(const RawParameterList& list, const RawString& section) {
     if (filePath_.IsEmpty()) return false;
+    const SaveTurn turn(filePath_);
+    if (!turn.Held()) return false;
     for (int mode = 0; mode < kReadModes; ++mode) {
         const SaveResult result = SaveInMode(list, section, static_cast<ReadMode>(mode));
         if (result != SaveResult::Retry) return result == SaveResult::Saved;
@@ -194,6 +264,10 @@ RawProfile::SaveResult RawProfile::SaveInMode(const RawParameterList& list, cons
     const bool haveOld = reader.OpenRead();
     if (!haveOld && Exists(filePath_)) return SaveResult::Failed;
     if (haveOld) Remember(reader);
+    // Only the last mode settles on undetermined text; the others retry when they meet it.
+    if (mode == ReadMode::KeptBytes && haveOld && encoding_ == kUndetermined && !FitsUndeterminedFile(list, section)) {
+        return SaveResult::Failed;
+    }
     RawString temporary(filePath_);
     temporary.Concat(TempSuffix());
     RawLineFile writer(temporary, bufferSize_);
@@ -219,6 +293,9 @@ RawString RawProfile::GetValue(const RawString& section, const RawString& key, c
 }
 
 bool RawProfile::SetValue(const RawString& section, const RawString& key, const RawString& value) {
+    if (filePath_.IsEmpty()) return false;
+    const SaveTurn turn(filePath_);
+    if (!turn.Held()) return false;
     RawParameterList list;
     ReadSection(list, section);
     RawParameterUnit* unit = FindKey(list, key);

@@ -22,6 +22,11 @@ int32_t SectionNameEnd(const RawString& header);
 // The name of a header line: from its second unit to SectionNameEnd.
 RawString SectionName(const RawString& header);
 
+// A setting's integer: the whole text one number (decimal, 0x or 0b) from low to high. False,
+// leaving *result alone, for anything else: a hand-edited file is hostile input, and the caller
+// keeps its default.
+bool ProfileInteger(const RawString& text, int32_t low, int32_t high, int32_t* result);
+
 class RawProfile {
 public:
     RawProfile();

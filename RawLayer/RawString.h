@@ -51,13 +51,18 @@ struct RawStringBody {
 };
 
 // Result of ParseNumber: the sign seen ('-', '+' or 0), the magnitude and whether the whole
-// range was used up. The magnitude wraps modulo 2^64 on overflow.
+// range was used up. The magnitude wraps modulo 2^64 on overflow, which overflowed records.
 struct ParsedNumber {
     bool complete;
     char sign;
     uint64_t magnitude;
+    int32_t digits = 0;  // digits taken, past the sign and the base prefix
+    bool overflowed = false;
     // Negated in unsigned arithmetic, so 2^63 and beyond wrap instead of overflowing.
     int64_t Signed() const { return static_cast<int64_t>(sign == '-' ? 0 - magnitude : magnitude); }
+    // True, with *value set, when the range held one whole number (digits and nothing after
+    // them, no overflow) from low to high; else *value is left alone.
+    bool Within(int64_t low, int64_t high, int64_t* value) const;
 };
 
 class RawString;

@@ -1,4 +1,5 @@
 // RawString number text: parsing and decimal digits.
+#include <cstdint>
 #include <new>
 
 #include "RawLayer/RawString.h"
@@ -41,9 +42,23 @@ ParsedNumber RawString::ParseNumber(int32_t first, int32_t end) const {
             result.complete = false;
             break;
         }
+        if (result.magnitude > (UINT64_MAX - digit) / base) result.overflowed = true;
         result.magnitude = result.magnitude * base + digit;  // unsigned: wraps past 64 bits
+        ++result.digits;
     }
     return result;
+}
+
+bool ParsedNumber::Within(int64_t low, int64_t high, int64_t* value) const {
+    if (!complete || digits == 0 || overflowed) return false;
+    // Compared as magnitudes first: a negative number's magnitude may be 2^63.
+    const bool negative = sign == '-' && magnitude != 0;
+    if (!negative && magnitude > static_cast<uint64_t>(INT64_MAX)) return false;
+    if (negative && magnitude > static_cast<uint64_t>(INT64_MAX) + 1) return false;
+    const int64_t number = Signed();
+    if (number < low || number > high) return false;
+    *value = number;
+    return true;
 }
 
 void RawString::AppendDecimal(int64_t value) {

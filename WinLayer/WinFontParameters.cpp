@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "RawLayer/RawProfile.h"
 #include "WinLayer/WinView.h"
 
 namespace WinLayer {
@@ -19,9 +20,14 @@ namespace {
 // horizontal fonts.
 constexpr DWORD kChooseFontFlags = CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_FORCEFONTEXIST | CF_NOVERTFONTS;
 
+// Each key's sane range: a value outside it (or no number at all) leaves the member as it was.
+// Heights and widths in pixels, angles in tenths of a degree, the weight from 0 to 1000; the
+// byte members from 0 to 255.
 struct IntegerKey {
     const char* name;
     LONG LOGFONTW::*member;
+    int32_t low;
+    int32_t high;
 };
 
 struct ByteKey {
@@ -30,9 +36,11 @@ struct ByteKey {
 };
 
 constexpr IntegerKey kIntegerKeys[] = {
-    {"Height", &LOGFONTW::lfHeight},           {"Width", &LOGFONTW::lfWidth},
-    {"Escapement", &LOGFONTW::lfEscapement},   {"Orientation", &LOGFONTW::lfOrientation},
-    {"Weight", &LOGFONTW::lfWeight},
+    {"Height", &LOGFONTW::lfHeight, -kLargestFontSize, kLargestFontSize},
+    {"Width", &LOGFONTW::lfWidth, -kLargestFontSize, kLargestFontSize},
+    {"Escapement", &LOGFONTW::lfEscapement, -3600, 3600},
+    {"Orientation", &LOGFONTW::lfOrientation, -3600, 3600},
+    {"Weight", &LOGFONTW::lfWeight, 0, 1000},
 };
 
 constexpr ByteKey kByteKeys[] = {
@@ -64,11 +72,6 @@ const RawString& KeyName(int index) {
 
 const RawString& FaceNameKey() { return KeyName(kIntegerCount + kByteCount); }
 
-// The integer text as the profile reads it, reduced to its low 32 bits.
-uint32_t ParsedValue(const RawParameterUnit& unit) {
-    return static_cast<uint32_t>(static_cast<uint64_t>(unit.value.ParseNumber().Signed()));
-}
-
 void ReadFaceName(const RawParameterList& parameters, LOGFONTW& logFont) {
     RawParameterUnit* unit = parameters.Find(FaceNameKey());
     int32_t length = 0;
@@ -87,14 +90,17 @@ void SetValue(RawParameterList& parameters, const RawString& name, const RawStri
 }  // namespace
 
 void ReadFontParameters(const RawParameterList& parameters, LOGFONTW& logFont) {
+    int32_t value = 0;
     for (int i = 0; i < kIntegerCount; ++i) {
-        if (RawParameterUnit* unit = parameters.Find(KeyName(i))) {
-            logFont.*kIntegerKeys[i].member = static_cast<LONG>(ParsedValue(*unit));
-        }
+        const IntegerKey& key = kIntegerKeys[i];
+        RawParameterUnit* unit = parameters.Find(KeyName(i));
+        if (unit && RawLayer::ProfileInteger(unit->value, key.low, key.high, &value)) logFont.*key.member = value;
     }
     for (int i = 0; i < kByteCount; ++i) {
-        if (RawParameterUnit* unit = parameters.Find(KeyName(kIntegerCount + i))) {
-            logFont.*kByteKeys[i].member = static_cast<BYTE>(ParsedValue(*unit));
+        const ByteKey& key = kByteKeys[i];
+        RawParameterUnit* unit = parameters.Find(KeyName(kIntegerCount + i));
+        if (unit && RawLayer::ProfileInteger(unit->value, 0, 255, &value)) {
+            logFont.*key.member = static_cast<BYTE>(value);
         }
     }
     ReadFaceName(parameters, logFont);

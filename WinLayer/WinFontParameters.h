@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "RawLayer/RawList.h"
 #include "WinLayer/WinFont.h"
 
@@ -11,7 +13,11 @@ namespace WinLayer {
 
 class WinView;
 
-// Members whose key is present are replaced; a missing "FaceName" empties the face name.
+// Largest font height and width read from a profile, in pixels.
+constexpr int32_t kLargestFontSize = 200;
+
+// Members whose key holds a number in its key's range are replaced (others stay as they were);
+// a missing "FaceName" empties the face name.
 void ReadFontParameters(const RawLayer::RawParameterList& parameters, LOGFONTW& logFont);
 // Sets every font key, adding the keys the list lacks; other entries stay.
 void WriteFontParameters(const LOGFONTW& logFont, RawLayer::RawParameterList& parameters);

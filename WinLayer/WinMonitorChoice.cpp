@@ -1,6 +1,7 @@
 #include "WinLayer/WinMonitorChoice.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace WinLayer {
 
@@ -11,7 +12,7 @@ long long OverlapArea(const RECT& a, const RECT& b) {
     return width > 0 && height > 0 ? width * height : 0;
 }
 
-BOOL CALLBACK MonitorChoice(HMONITOR, HDC, LPRECT monitorRect, LPARAM data) {
+BOOL CALLBACK MonitorChoice(HMONITOR monitor, HDC, LPRECT monitorRect, LPARAM data) {
     MonitorChoiceRecord& record = *reinterpret_cast<MonitorChoiceRecord*>(data);
     // Positive area, not just crossing edges: an inverted window rectangle lies on no monitor.
     const long long overlap = OverlapArea(*monitorRect, record.window);
@@ -19,9 +20,13 @@ BOOL CALLBACK MonitorChoice(HMONITOR, HDC, LPRECT monitorRect, LPARAM data) {
     record.found = true;
     if (record.takeFirst) {
         record.result = *monitorRect;
+        record.monitor = monitor;
         return FALSE;
     }
-    if (OverlapArea(record.window, record.result) < overlap) record.result = *monitorRect;
+    if (OverlapArea(record.window, record.result) < overlap) {
+        record.result = *monitorRect;
+        record.monitor = monitor;
+    }
     return TRUE;
 }
 
@@ -36,6 +41,41 @@ bool LiesOnAnyMonitor(const RECT& window) {
     record.takeFirst = true;
     ChooseMonitor(record);
     return record.found;
+}
+
+}  // namespace WinLayer
+
+namespace WinLayer {
+
+bool WorkAreaUnder(const RECT& window, RECT* work) {
+    MonitorChoiceRecord record = {};
+    record.window = window;
+    ChooseMonitor(record);
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!record.found || !GetMonitorInfoW(record.monitor, &info)) return false;
+    *work = info.rcWork;
+    return true;
+}
+
+namespace {
+
+LONG Clamped(int64_t value) {
+    return static_cast<LONG>(std::max<int64_t>(LONG_MIN, std::min<int64_t>(LONG_MAX, value)));
+}
+
+}  // namespace
+
+// In 64 bits: the edges may come from a profile, the sizes from a layout.
+RECT KeepReachable(const RECT& rect, const RECT& work, int32_t visible) {
+    const int64_t width = std::max<int64_t>(0, int64_t{rect.right} - rect.left);
+    const int64_t height = std::max<int64_t>(0, int64_t{rect.bottom} - rect.top);
+    const int64_t shownWidth = std::min<int64_t>(visible, width);
+    const int64_t shownHeight = std::min<int64_t>(visible, height);
+    const int64_t left =
+        std::max<int64_t>(work.left - (width - shownWidth), std::min<int64_t>(rect.left, work.right - shownWidth));
+    const int64_t top = std::max<int64_t>(work.top, std::min<int64_t>(rect.top, work.bottom - shownHeight));
+    return {Clamped(left), Clamped(top), Clamped(left + width), Clamped(top + height)};
 }
 
 }  // namespace WinLayer

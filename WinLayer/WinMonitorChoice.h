@@ -4,13 +4,16 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 namespace WinLayer {
 
 struct MonitorChoiceRecord {
-    RECT result{};           // in: the rectangle to keep when no monitor is better; out: the chosen monitor
-    RECT window{};           // the window rectangle, in screen coordinates
-    bool takeFirst = false;  // stop at the first monitor that overlaps the window
-    bool found = false;      // out: some monitor overlaps the window with positive area
+    RECT result{};               // in: the rectangle to keep when no monitor is better; out: the chosen monitor
+    HMONITOR monitor = nullptr;  // out: the chosen monitor's handle
+    RECT window{};               // the window rectangle, in screen coordinates
+    bool takeFirst = false;      // stop at the first monitor that overlaps the window
+    bool found = false;          // out: some monitor overlaps the window with positive area
 };
 
 // For each monitor overlapping the window with positive area: with takeFirst, that monitor is the
@@ -26,5 +29,14 @@ bool LiesOnAnyMonitor(const RECT& window);
 
 // Area shared by two rectangles; 0 when they do not overlap or either is empty or inverted.
 long long OverlapArea(const RECT& a, const RECT& b);
+
+// The work area of the monitor that window overlaps most; false, leaving *work alone, when it
+// overlaps none.
+bool WorkAreaUnder(const RECT& window, RECT* work);
+
+// rect moved, its size kept, so that its top edge lies in work and at least `visible` pixels of
+// its width and of its height (all of a smaller side) lie inside work: the caption stays in
+// reach. A rectangle larger than work keeps its top-left corner inside it.
+RECT KeepReachable(const RECT& rect, const RECT& work, int32_t visible);
 
 }  // namespace WinLayer

@@ -1,5 +1,7 @@
 #include "WinLayer/WinRectParameters.h"
 
+#include "RawLayer/RawProfile.h"
+
 using RawLayer::RawParameterList;
 using RawLayer::RawParameterUnit;
 using RawLayer::RawString;
@@ -27,13 +29,17 @@ RawString EdgeName(const RawString& name, const EdgeKey& key) {
 
 }  // namespace
 
-void ReadRectParameters(const RawParameterList& parameters, const RawString& name, RECT& rect) {
+bool ReadRectParameters(const RawParameterList& parameters, const RawString& name, RECT& rect) {
+    bool sound = true;
     for (const EdgeKey& key : kEdges) {
         if (RawParameterUnit* unit = parameters.Find(EdgeName(name, key))) {
-            // Reduced to the low 32 bits, as every integer setting is.
-            rect.*key.edge = static_cast<LONG>(static_cast<uint32_t>(unit->value.ParseNumber().Signed()));
+            int32_t edge = 0;
+            const bool taken = RawLayer::ProfileInteger(unit->value, -kLargestEdge, kLargestEdge, &edge);
+            if (taken) rect.*key.edge = edge;
+            sound = sound && taken;
         }
     }
+    return sound;
 }
 
 void WriteRectParameters(RawParameterList& parameters, const RawString& name, const RECT& rect) {

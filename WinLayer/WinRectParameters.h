@@ -4,13 +4,20 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "RawLayer/RawList.h"
 #include "RawLayer/RawString.h"
 
 namespace WinLayer {
 
-// Each edge whose key the list holds takes the key's integer value; a missing key leaves its edge.
-void ReadRectParameters(const RawLayer::RawParameterList& parameters, const RawLayer::RawString& name, RECT& rect);
+// Largest distance of a stored edge from the origin: beyond any desktop, far from overflow when
+// edges are subtracted or added.
+constexpr int32_t kLargestEdge = 1000000;
+
+// Each edge whose key holds an integer within kLargestEdge takes it; a missing key, or one
+// holding anything else, leaves its edge. False when some key held anything else.
+bool ReadRectParameters(const RawLayer::RawParameterList& parameters, const RawLayer::RawString& name, RECT& rect);
 // Sets the four keys, adding those the list lacks; other entries stay.
 void WriteRectParameters(RawLayer::RawParameterList& parameters, const RawLayer::RawString& name, const RECT& rect);
 

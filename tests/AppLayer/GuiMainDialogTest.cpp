@@ -1,12 +1,11 @@
 // The main dialog's controls, texts and layout, built in-process: the 26 controls in order, the
 // texts from the language file, the rectangles, how they follow a resize, the least size, where
 // the window is placed, and a picture of it.
-#include "AppLayer/GuiMainDialog.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "AppLayer/GuiMainDialog.h"
 #include "GuiMainDialogFixture.h"
 #include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinPixelSupport.h"
@@ -179,16 +178,16 @@ TEST(GuiMainDialogLayout, EnlargingWidensTheRowsMovesTheButtonsAndGrowsOnlyTheTa
                 const RECT& was = before[i];
                 const RECT placed = fixture.WindowRectOf(view);
                 EXPECT_TRUE(EqualRect(&placed, &view.viewRect)) << i;
-                return RECT{view.viewRect.left - was.left, view.viewRect.top - was.top,
-                            view.viewRect.right - was.right, view.viewRect.bottom - was.bottom};
+                return RECT{view.viewRect.left - was.left, view.viewRect.top - was.top, view.viewRect.right - was.right,
+                            view.viewRect.bottom - was.bottom};
             }
         }
         return RECT{};
     };
     auto expect = [&](const WinView& view, RECT delta, const char* what) {
         const RECT d = moved(view);
-        EXPECT_TRUE(EqualRect(&d, &delta)) << what << ": " << d.left << "," << d.top << "," << d.right << ","
-                                           << d.bottom;
+        EXPECT_TRUE(EqualRect(&d, &delta))
+            << what << ": " << d.left << "," << d.top << "," << d.right << "," << d.bottom;
     };
     for (GuiTimeRow* row : TimeRows(c)) {
         expect(row->use, {0, 0, 0, 0}, "row check box");
@@ -230,12 +229,14 @@ TEST(GuiMainDialogLayout, StoredRectangleIsRestoredWithTheComputedHeight) {
 
     // The first placement: the client area centred on the work area.
     SIZE computed = {};
+    RECT firstPlaced = {};
     {
         MainDialogFixture fixture;
         const RECT client = fixture.dialog->BuildControls();
         fixture.dialog->PlaceWindow(client);
         const RECT& placed = fixture.dialog->viewRect;
         computed = {Width(placed), Height(placed)};
+        firstPlaced = placed;
         RECT frame = {0, 0, 0, 0};
         AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
         EXPECT_EQ(placed.left - frame.left, work.left + (Width(work) - client.right) / 2);
@@ -243,31 +244,76 @@ TEST(GuiMainDialogLayout, StoredRectangleIsRestoredWithTheComputedHeight) {
     }
     const int wide = computed.cx + 40;
     const LONG edge = virtualScreen.right;
+    const LONG x = work.left + 10, y = work.top + 20, reach = kReachablePixels;
+    const RECT centred = {work.left + (Width(work) - wide) / 2, work.top + (Height(work) - computed.cy) / 2, 0, 0};
+    const RECT centredLayout = firstPlaced;
     struct Case {
         const char* what;
         RECT stored;
-        RECT expected;
+        RECT expected;               // right 0: the stored width (wide) and the computed height from left, top
+        const char* text = nullptr;  // the section's text, in place of the stored rectangle
     } cases[] = {
-        {"overlaps a monitor by one pixel", {edge - 1, 100, edge - 1 + wide, 150},
-         {edge - 1, 100, edge - 1 + wide, 100 + computed.cy}},
-        {"another height", {10, 20, 10 + wide, 20 + 999}, {10, 20, 10 + wide, 20 + computed.cy}},
-        {"wholly outside", {edge + 50, 100, edge + 50 + wide, 150},
-         {work.left + (Width(work) - wide) / 2, work.top + (Height(work) - computed.cy) / 2, 0, 0}},
-        {"narrower than the layout", {10, 20, 10 + computed.cx - 60, 200}, {10, 20, 10 + computed.cx, 20 + computed.cy}},
+        {"overlaps a monitor by one pixel", {edge - 1, 100, edge - 1 + wide, 150}, {work.right - reach, 100, 0, 0}},
+        {"another height", {x, y, x + wide, y + 999}, {x, y, 0, 0}},
+        {"wholly outside", {edge + 50, 100, edge + 50 + wide, 150}, centred},
+        {"narrower than the layout", {x, y, x + computed.cx - 60, 200}, {x, y, x + computed.cx, y + computed.cy}},
+        {"inverted", {x + 300, y + 200, x, y}, {x + 300, y + 200, x + 300 + computed.cx, y + 200 + computed.cy}},
+        {"caption above the work area", {x, work.top - 5, x + wide, work.top + 50}, {x, work.top, 0, 0}},
+        {"hanging off the bottom", {x, work.bottom - 10, x + wide, work.bottom + 90}, {x, work.bottom - reach, 0, 0}},
+        {"wider than the work area",
+         {work.left - 50, y, work.right + 50, y + 10},
+         {work.left - 50, y, work.left - 50 + std::max<LONG>(Width(work), computed.cx), y + computed.cy}},
+        {"edges out of range",
+         {},
+         centredLayout,
+         "WindowRect_L=0\r\nWindowRect_T=536871317\r\nWindowRect_R=2147483647\r\nWindowRect_B=-2147483648\r\n"},
+        {"an edge that is no number", {}, centredLayout, "WindowRect_L=10\r\nWindowRect_T=1e3\r\n"},
     };
     for (Case& c : cases) {
-        if (c.expected.right == 0) c.expected = {c.expected.left, c.expected.top, c.expected.left + wide,
-                                                 c.expected.top + computed.cy};
+        if (c.expected.right == 0) {
+            c.expected = {c.expected.left, c.expected.top, c.expected.left + wide, c.expected.top + computed.cy};
+        }
         char profile[256];
-        snprintf(profile, sizeof profile,
-                 "[MainDialog]\r\nWindowRect_L=%ld\r\nWindowRect_T=%ld\r\nWindowRect_R=%ld\r\nWindowRect_B=%ld\r\n",
-                 c.stored.left, c.stored.top, c.stored.right, c.stored.bottom);
+        if (c.text) {
+            snprintf(profile, sizeof profile, "[MainDialog]\r\n%s", c.text);
+        } else {
+            snprintf(profile, sizeof profile,
+                     "[MainDialog]\r\nWindowRect_L=%ld\r\nWindowRect_T=%ld\r\nWindowRect_R=%ld\r\nWindowRect_B=%ld\r\n",
+                     c.stored.left, c.stored.top, c.stored.right, c.stored.bottom);
+        }
         MainDialogFixture fixture(kPartMask | SetLastWrite, profile);
         fixture.dialog->PlaceWindow(fixture.dialog->BuildControls());
         const RECT& placed = fixture.dialog->viewRect;
         EXPECT_TRUE(EqualRect(&placed, &c.expected))
             << c.what << ": " << placed.left << "," << placed.top << "," << placed.right << "," << placed.bottom;
     }
+}
+
+// The report that started it: an absurd gap in a hand-edited profile put the window half a
+// billion pixels down. Every gap and line margin outside its range keeps the default, and the
+// window lies on the work area whatever the profile says.
+TEST(GuiMainDialogLayout, AbsurdGapsKeepTheDefaultsAndTheWindowOnTheWorkArea) {
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const char* profiles[] = {
+        "[WindowParameter]\r\nMargin=2147483647\r\nLineMargin=2147483647\r\n",
+        "[WindowParameter]\r\nMargin=-2147483648\r\nLineMargin=-5\r\n",
+        "[WindowParameter]\r\nMargin=65\r\nLineMargin=0x7fffffffffffffffff\r\n",
+    };
+    for (const char* text : profiles) {
+        TempFolder folder;
+        TempFolder::Write(folder.Below(L"gui.ini"), text);
+        WinLayer::Environment().SetStandardGap(4);
+        GuiProfileRecord().lineMargin = 1;
+        LoadGuiProfile(Raw(folder.Below(L"gui.ini")));
+        EXPECT_EQ(WinLayer::Environment().StandardGap(), 4) << text;
+        EXPECT_EQ(GuiProfileRecord().lineMargin, 1) << text;
+        MainDialogFixture fixture(kPartMask | SetLastWrite, text);
+        fixture.dialog->PlaceWindow(fixture.dialog->BuildControls());
+        RECT shown = {};
+        EXPECT_TRUE(IntersectRect(&shown, &fixture.dialog->viewRect, &work)) << text;
+    }
+    WinLayer::Environment().SetStandardGap(4);
 }
 
 TEST(GuiMainDialogLayout, PictureOfTheDialogAtItsSizeAndAtTwiceItsSize) {

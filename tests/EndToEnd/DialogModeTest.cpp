@@ -48,6 +48,48 @@ std::string ProfileValue(const std::string& profile, const std::string& key) {
     return profile.substr(start, profile.find_first_of("\r\n", start) - start);
 }
 
+// The main window of the instance that a restart of firstId started; null when none came.
+HWND NextInstance(const Sandbox& box, DWORD firstId) {
+    HWND next = nullptr;
+    Await([&] { return (next = OtherMainWindow(box.Exe(), firstId)) != nullptr; }, 30000);
+    return next;
+}
+
+DWORD ProcessOf(HWND window) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    return id;
+}
+
+// A main profile with a section of some megabytes: every save of it takes a while, so that what
+// runs meanwhile meets it.
+std::string LargeProfile() {
+    std::string profile = "[Common]\r\nProgram=Kairodex\r\n[Filler]\r\n";
+    for (int i = 0; i < 100000; ++i) {
+        profile.append("f").append(std::to_string(i)).append("=filler text of a line\r\n");
+    }
+    return profile + "\r\n";
+}
+
+RECT Moved(HWND window, int by) {
+    RECT placed = {};
+    GetWindowRect(window, &placed);
+    const RECT moved = {placed.left + by, placed.top + by / 2, placed.right + by, placed.bottom + by / 2};
+    SetWindowPos(window, nullptr, moved.left, moved.top, moved.right - moved.left, moved.bottom - moved.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    return moved;
+}
+
+std::string StoredRect(const std::string& profile) {
+    return ProfileValue(profile, "WindowRect_L") + "," + ProfileValue(profile, "WindowRect_T") + "," +
+           ProfileValue(profile, "WindowRect_R") + "," + ProfileValue(profile, "WindowRect_B");
+}
+
+std::string RectText(const RECT& rect) {
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
+           std::to_string(rect.bottom);
+}
+
 }  // namespace
 
 TEST(DialogMode, WithoutArgumentsTheDialogRunsUntilClosedAndKeepsItsRectangle) {
@@ -149,11 +191,9 @@ TEST(DialogMode, ChoosingALanguageRestartsWithTheSameArgumentsInTheSameFolder) {
     EXPECT_EQ(ProfileValue(box.ReadFile(L"Kairodex.ini"), "Language"), "Deutsch");
 
     // The new instance: same arguments, same working folder, the chosen language.
-    HWND next = nullptr;
-    Await([&] { return (next = OtherMainWindow(box.Exe(), first.Id())) != nullptr; }, 30000);
+    HWND next = NextInstance(box, first.Id());
     ASSERT_NE(next, nullptr) << "no new instance";
-    DWORD nextId = 0;
-    GetWindowThreadProcessId(next, &nextId);
+    const DWORD nextId = ProcessOf(next);
     RunningProgram second(nextId);
     Filled(next);
     EXPECT_EQ(ItemText(next, kDateBox), L"2024/09/07");
@@ -221,6 +261,53 @@ TEST(DialogMode, ALanguageTheProfileCannotTakeKeepsTheDialogAndItsLanguage) {
     ASSERT_TRUE(program.WaitForExit());
     EXPECT_EQ(program.ExitCode(), 0u);
     EXPECT_EQ(program.boxes.size(), 1u);
+}
+
+// Two dialogs on one GUI profile closed at the same moment: both save their rectangle, one
+// after the other, so the file is one of the two whole versions with everything else intact.
+TEST(DialogMode, TwoDialogsClosedAtOnceLeaveOneWholeVersionOfTheProfile) {
+    Sandbox box;
+    const std::string large = LargeProfile();
+    box.WriteFile(L"Kairodex.ini", large);
+    RunningProgram first(box, L""), second(box, L"");
+    HWND one = Filled(first.MainWindow()), other = Filled(second.MainWindow());
+    ASSERT_TRUE(one && other) << "no main windows";
+    const RECT a = Moved(one, 20), b = Moved(other, 60);
+    PostMessageW(one, WM_CLOSE, 0, 0);
+    PostMessageW(other, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(first.WaitForExit() && second.WaitForExit());
+    EXPECT_EQ(first.ExitCode(), 0u);
+    EXPECT_EQ(second.ExitCode(), 0u);
+    const std::string profile = box.ReadFile(L"Kairodex.ini");
+    const std::string stored = StoredRect(profile);
+    EXPECT_TRUE(stored == RectText(a) || stored == RectText(b)) << stored;
+    EXPECT_EQ(profile.find(large), 0u) << "the rest of the profile was not kept";
+    EXPECT_EQ(GetFileAttributesW(box.Path(L"Kairodex.ini.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The language restart writes the window's rectangle before it starts the new instance, which
+// therefore comes up where the old window was, however long the save takes.
+TEST(DialogMode, TheRestartedInstanceComesUpWhereTheOldWindowWas) {
+    Sandbox box;
+    box.WriteFile(L"LanguageFile.ini", kTwoLanguages);
+    box.WriteFile(L"Kairodex.ini", LargeProfile());
+    RunningProgram first(box, L"");
+    HWND window = Filled(first.MainWindow());
+    ASSERT_NE(window, nullptr);
+    const RECT moved = Moved(window, 40);
+    PostMessageW(window, WM_SYSCOMMAND, kSecondLanguageItem, 0);
+    ASSERT_TRUE(first.WaitForExit());
+    HWND next = NextInstance(box, first.Id());
+    ASSERT_NE(next, nullptr) << "no new instance";
+    const DWORD nextId = ProcessOf(next);
+    RunningProgram second(nextId);
+    RECT placed = {};
+    GetWindowRect(next, &placed);
+    EXPECT_EQ(placed.left, moved.left);
+    EXPECT_EQ(placed.top, moved.top);
+    EXPECT_EQ(StoredRect(box.ReadFile(L"Kairodex.ini")), RectText(moved));
+    PostMessageW(next, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(second.WaitForExit());
 }
 
 }  // namespace EndToEnd

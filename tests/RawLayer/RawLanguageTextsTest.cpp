@@ -250,7 +250,9 @@ TEST(RawLanguageTexts, TextMapServesDisplayTextsAndSavesOnRelease) {
     static const RawLocaleRecord table[] = {{"DateTag", "Date:"}, {"CheckAll", "Check\\nAll"}, {"", ""}};
     TempFolder scratch;
     const std::wstring path = scratch.Below(L"Texts.ini");
-    FileBytes::Write(path, "[Default]\r\nMapTest_Title=Two\\nLines \\\\ one\r\n");
+    // A hand-edited line of a megabyte is cut to 1024 units, never inside a character.
+    const std::string huge = std::string(1022, 'x') + "\xE6\x97\xA5" + std::string(1 << 20, 'a');
+    FileBytes::Write(path, "[Default]\r\nMapTest_Title=Two\\nLines \\\\ one\r\nMapTest_Huge=" + huge + "\r\n");
     RawLanguageTexts& store = LanguageTexts();
     store.SetFilePath(Raw(path));
     store.SelectSection("Default");
@@ -259,10 +261,13 @@ TEST(RawLanguageTexts, TextMapServesDisplayTextsAndSavesOnRelease) {
         EXPECT_EQ(Bytes(texts.Text("Title")), "Two\r\nLines \\ one");
         EXPECT_EQ(Bytes(texts.Text("CheckAll")), "Check\r\nAll");
         EXPECT_EQ(Bytes(texts.Text("DateTag")), "Date:");
+        const RawString cut = texts.Text("Huge");
+        EXPECT_EQ(Bytes(cut), huge.substr(0, 1022));
     }
     EXPECT_EQ(FileBytes::Read(path),
               "[Default]\r\nMapTest_CheckAll=Check\\nAll\r\nMapTest_DateTag=Date:\r\n"
-              "MapTest_Title=Two\\nLines \\\\ one\r\n\r\n");
+              "MapTest_Huge=" +
+                  huge + "\r\nMapTest_Title=Two\\nLines \\\\ one\r\n\r\n");
     store.SetFilePath(RawString());
     store.SelectSection(RawString());
 }

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "RawLayer/FileBytes.h"
+#include "RawLayer/RawFile.h"
 #include "RawLayer/RawProfile.h"
 #include "RawLayer/TempFolder.h"
+#include "helpers/LargeSection.h"
+#include "helpers/TestSupport.h"
 
 using namespace RawLayer;
 using namespace std::string_literals;
@@ -191,6 +195,65 @@ TEST_F(RawProfileTest, FailedSaveLeavesTheFileAlone) {
     }
 }
 
+// A seam that fails the step numbered g_failAt (counting from 0) of every step it is asked
+// about; g_steps counts them.
+int g_failAt = -1;
+int g_steps = 0;
+FileStep g_failedStep = FileStep::Create;
+
+bool FailOneStep(FileStep step) {
+    if (g_steps++ != g_failAt) return true;
+    g_failedStep = step;
+    return false;
+}
+
+// Each step of a save (create the ".tmp", every write, flush, close, replace or move) failed in
+// turn: the old file stays byte for byte, a new one never appears, no ".tmp" is left, and the
+// save says it failed. The section takes dozens of writes; the walk ends with a save that no
+// failure reached.
+TEST_F(RawProfileTest, EachFailingStepOfASaveLeavesTheFileAlone) {
+    RawParameterList list;
+    for (int i = 0; i < 20; ++i) list.Add(RawString::Decimal(i), RawString(std::string(1000, 'v').c_str()));
+    for (const bool haveOld : {true, false}) {
+        const std::string before = "[A]\r\na=1\r\n[B]\r\nb=2\r\n";
+        bool seen[5] = {};
+        for (g_failAt = 0;; ++g_failAt) {
+            RawProfile profile = Profile(before);
+            if (!haveOld) DeleteFileW(Path().c_str());
+            g_steps = 0;
+            SetFileStepSeam(FailOneStep);
+            const bool saved = profile.WriteSection(list, "A");
+            SetFileStepSeam(nullptr);
+            EXPECT_FALSE(TemporaryLeft()) << g_failAt;
+            if (g_steps <= g_failAt) {
+                EXPECT_TRUE(saved);
+                break;
+            }
+            seen[static_cast<int>(g_failedStep)] = true;
+            EXPECT_FALSE(saved) << g_failAt;
+            EXPECT_TRUE(Content() == (haveOld ? before : "<missing>")) << haveOld << " step " << g_failAt;
+        }
+        EXPECT_GT(g_failAt, 10) << "a large save makes many writes";
+        for (bool step : seen) EXPECT_TRUE(step);
+    }
+    g_failAt = -1;
+}
+
+// Found by the fuzz test: a file whose bytes decode as no known text keeps the ANSI code page,
+// where a new value's characters became '?' or look-alikes and the save still said it saved.
+// Now such a save refuses and leaves the file; a file that can hold the value takes it.
+TEST_F(RawProfileTest, AValueTheFileCannotHoldRefusesTheSave) {
+    const RawString value = RawString::FromWide(L"\u65e5 \U0001F600 \u00e9");
+    const std::string undecodable = "[A]\r\nb=\xC4\x79\x5C\x30\x7F\xD5\xD7\r\n";
+    RawProfile profile = Profile(undecodable);
+    EXPECT_FALSE(profile.SetValue("A", "k", value));
+    EXPECT_TRUE(Content() == undecodable);
+    EXPECT_FALSE(TemporaryLeft());
+    profile = Profile("[A]\r\nb=\xC3\xA9\r\n");
+    EXPECT_TRUE(profile.SetValue("A", "k", value));
+    EXPECT_EQ(WideOf(profile.GetValue("A", "k", "")), WideOf(value));
+}
+
 // The old file stops reading partway for a reason other than an over-long line (here: a UTF-16
 // file whose last line ends in half a unit, after several blocks that read well): what follows
 // is unknown, so the save must refuse rather than drop the rest of the file.
@@ -230,6 +293,53 @@ TEST_F(RawProfileTest, RandomBytesSaveWhollyOrNotAtAll) {
         }
         EXPECT_FALSE(TemporaryLeft());
     }
+}
+
+// A real process saving a megabyte section, killed by TerminateProcess at 50 random points of
+// its run: the profile is the old file or the whole new one, byte for byte, never a mix. (A
+// ".tmp" may stay behind a kill; the next save writes over it.)
+TEST_F(RawProfileTest, AKilledSaveLeavesTheOldFileOrTheWholeNewOne) {
+    const std::string before = "[Keep]\r\nk=1\r\n[Big]\r\nold=1\r\n";
+    const std::wstring reference = folder_.Below(L"reference.ini");
+    ASSERT_TRUE(FileBytes::Write(reference, before));
+    ASSERT_TRUE(RawProfile(RawString::FromWide(reference.c_str())).WriteSection(TestSupport::LargeSection(), "Big"));
+    const std::string after = FileBytes::Read(reference);
+    const std::wstring saver = TestSupport::ExecutableFolder() + L"\\KairodexProfileSaver.exe";
+    auto start = [&](PROCESS_INFORMATION& process) {
+        std::wstring line = L"\"" + saver + L"\" \"" + Path() + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        return CreateProcessW(saver.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &process) != FALSE;
+    };
+    // One whole run tells how long the kills may wait.
+    ASSERT_TRUE(FileBytes::Write(Path(), before));
+    PROCESS_INFORMATION process = {};
+    const DWORD begun = GetTickCount();
+    ASSERT_TRUE(start(process));
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+    const DWORD whole = GetTickCount() - begun + 1;
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    ASSERT_TRUE(Content() == after);
+
+    uint32_t seed = 2024;
+    int old = 0, complete = 0;
+    for (int kill = 0; kill < 50; ++kill) {
+        ASSERT_TRUE(FileBytes::Write(Path(), before));
+        ASSERT_TRUE(start(process));
+        Sleep(((seed = seed * 1103515245 + 12345) >> 8) % whole);
+        TerminateProcess(process.hProcess, 9);
+        WaitForSingleObject(process.hProcess, 60000);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        const std::string content = Content();
+        EXPECT_TRUE(content == before || content == after) << "kill " << kill << ": " << content.size() << " bytes";
+        old += content == before;
+        complete += content == after;
+        DeleteFileW((Path() + L".tmp").c_str());
+    }
+    std::printf("killed saves: %d left the old file, %d the new one (a whole run %lu ms)\n", old, complete, whole);
 }
 
 }  // namespace

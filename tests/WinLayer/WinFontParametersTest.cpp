@@ -1,11 +1,10 @@
-#include "WinLayer/WinFontParameters.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "WinLayer/WinFontParameters.h"
 #include "WinLayer/WinView.h"
 
 using RawLayer::RawParameterList;
@@ -50,9 +49,9 @@ TEST(WinFontParameters, WritesEveryKeyInOrder) {
     RawParameterList list;
     WriteFontParameters(SampleFont(), list);
     const std::vector<std::string> expected = {
-        "Height=-16", "Width=7",        "Escapement=900",  "Orientation=-900", "Weight=700",
-        "Italic=1",   "Underline=0",    "StrikeOut=1",     "Charset=128",      "OutPrecision=3",
-        "ClipPrecision=2", "Quality=5", "PitchFamily=49",  "FaceName=Tahoma"};
+        "Height=-16",      "Width=7",     "Escapement=900", "Orientation=-900", "Weight=700",
+        "Italic=1",        "Underline=0", "StrikeOut=1",    "Charset=128",      "OutPrecision=3",
+        "ClipPrecision=2", "Quality=5",   "PitchFamily=49", "FaceName=Tahoma"};
     std::vector<std::string> written;
     for (RawLayer::RawParameterUnit& unit : list) written.push_back(Text(unit.name) + "=" + Text(unit.value));
     EXPECT_EQ(written, expected);
@@ -60,8 +59,8 @@ TEST(WinFontParameters, WritesEveryKeyInOrder) {
 
 TEST(WinFontParameters, RoundTripGivesTheSameFont) {
     LOGFONTW extremes = SampleFont();
-    extremes.lfHeight = LONG_MIN;
-    extremes.lfWeight = LONG_MAX;
+    extremes.lfHeight = -WinLayer::kLargestFontSize;
+    extremes.lfWeight = 1000;
     extremes.lfQuality = 255;
     wcscpy(extremes.lfFaceName, L"\u00C9crit\u00FCre 31 units long......");  // 31 units, non-ASCII
     LOGFONTW empty = {};
@@ -90,15 +89,52 @@ TEST(WinFontParameters, ReadChangesOnlyPresentKeysAndAlwaysTheFaceName) {
         std::vector<std::pair<const char*, const char*>> entries;
         LOGFONTW (*expected)();
     } cases[] = {
-        {{{"Height", "-16"}}, [] { LOGFONTW f = SampleFont(); f.lfHeight = -16; f.lfFaceName[0] = 0; return f; }},
+        {{{"Height", "-16"}},
+         [] {
+             LOGFONTW f = SampleFont();
+             f.lfHeight = -16;
+             f.lfFaceName[0] = 0;
+             return f;
+         }},
         {{{"Weight", "0x190"}, {"FaceName", "Arial"}},
-         [] { LOGFONTW f = SampleFont(); f.lfWeight = 400; wcscpy(f.lfFaceName, L"Arial"); return f; }},
-        {{{"Italic", "257"}, {"Width", "12px"}, {"FaceName", "Tahoma"}},
-         [] { LOGFONTW f = SampleFont(); f.lfItalic = 1; f.lfWidth = 12; return f; }},
+         [] {
+             LOGFONTW f = SampleFont();
+             f.lfWeight = 400;
+             wcscpy(f.lfFaceName, L"Arial");
+             return f;
+         }},
+        {{{"Width", "12"}, {"FaceName", "Tahoma"}},
+         [] {
+             LOGFONTW f = SampleFont();
+             f.lfWidth = 12;
+             return f;
+         }},
+        // Hand-edited nonsense keeps the member: not a whole number, out of its range, overflowing.
+        {{{"Italic", "257"}, {"Width", "12px"}, {"Height", "2147483648"}, {"Weight", "-1"}, {"FaceName", "Tahoma"}},
+         [] { return SampleFont(); }},
+        {{{"Height", "201"}, {"Escapement", "3601"}, {"Orientation", "99999999999999999999"}, {"FaceName", "Tahoma"}},
+         [] { return SampleFont(); }},
+        {{{"Height", "-"}, {"Width", ""}, {"Quality", "0x"}, {"FaceName", "Tahoma"}}, [] { return SampleFont(); }},
         {{{"charset", "-1"}, {"FaceName", ""}},
-         [] { LOGFONTW f = SampleFont(); f.lfCharSet = 255; f.lfFaceName[0] = 0; return f; }},
+         [] {
+             LOGFONTW f = SampleFont();
+             f.lfFaceName[0] = 0;
+             return f;
+         }},
+        {{{"Height", "-200"}, {"Weight", "1000"}, {"charset", "255"}, {"FaceName", "Tahoma"}},
+         [] {
+             LOGFONTW f = SampleFont();
+             f.lfHeight = -200;
+             f.lfWeight = 1000;
+             f.lfCharSet = 255;
+             return f;
+         }},
         {{{"FaceName", "A face name far longer than thirty-one units"}},
-         [] { LOGFONTW f = SampleFont(); wcscpy(f.lfFaceName, L"A face name far longer than thi"); return f; }},
+         [] {
+             LOGFONTW f = SampleFont();
+             wcscpy(f.lfFaceName, L"A face name far longer than thi");
+             return f;
+         }},
     };
     for (const Case& c : cases) {
         RawParameterList list;

@@ -1,5 +1,3 @@
-#include "WinLayer/WinRectParameters.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,6 +7,7 @@
 #include "RawLayer/RawProfile.h"
 #include "RawLayer/TempFolder.h"
 #include "RawStringText.h"
+#include "WinLayer/WinRectParameters.h"
 
 using RawLayer::RawParameterList;
 using RawLayer::RawString;
@@ -50,20 +49,26 @@ TEST(WinRectParameters, ReadsBackWhatWasStoredAndKeepsMissingEdges) {
     ReadRectParameters(read, "WindowRect", rect);
     EXPECT_TRUE(SameRect(rect, stored));
 
+    // Anything but a whole number within the largest edge leaves its edge and is reported.
     const struct {
         const char* section;
         RECT expected;
+        bool sound;
     } cases[] = {
-        {"WindowRect_L=77\r\n", {77, 2, 3, 4}},
-        {"windowrect_b=0x10\r\nWindowRect_T=-5x\r\n", {1, -5, 3, 16}},
-        {"Other_L=9\r\nWindowRect=5\r\nWindowRectL=6\r\n", {1, 2, 3, 4}},
-        {"WindowRect_R=\r\n", {1, 2, 0, 4}},
+        {"WindowRect_L=77\r\n", {77, 2, 3, 4}, true},
+        {"windowrect_b=0x10\r\nWindowRect_T=-5x\r\n", {1, 2, 3, 16}, false},
+        {"Other_L=9\r\nWindowRect=5\r\nWindowRectL=6\r\n", {1, 2, 3, 4}, true},
+        {"WindowRect_R=\r\n", {1, 2, 3, 4}, false},
+        {"WindowRect_L=-1000000\r\nWindowRect_R=1000000\r\n", {-1000000, 2, 1000000, 4}, true},
+        {"WindowRect_L=-1000001\r\nWindowRect_T=2147483647\r\nWindowRect_R=18446744073709551617\r\n",
+         {1, 2, 3, 4},
+         false},
     };
     for (const auto& item : cases) {
         ASSERT_TRUE(FileBytes::Write(scratch.Below(L"Gui.ini"), std::string("[MainDialog]\r\n") + item.section));
         profile.ReadSection(read, "MainDialog");
         RECT edges = {1, 2, 3, 4};
-        ReadRectParameters(read, "WindowRect", edges);
+        EXPECT_EQ(ReadRectParameters(read, "WindowRect", edges), item.sound) << item.section;
         EXPECT_TRUE(SameRect(edges, item.expected)) << item.section;
     }
 }
