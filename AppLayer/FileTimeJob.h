@@ -19,6 +19,8 @@ struct FileTimeJob {
     RawLayer::RawString msecText;    // -M
     RawLayer::RawString sourcePath;  // -s, resolved; empty when none
     RawLayer::RawStringList targets;  // resolved, in command-line order
+    bool undo = false;                // -U: put a run's old times back
+    RawLayer::RawString undoPath;     // -U's journal, resolved; empty: the newest
 };
 
 FileTimeJob& Job();

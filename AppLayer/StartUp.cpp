@@ -2,6 +2,8 @@
 
 #include "AppLayer/FileTimeApply.h"
 #include "AppLayer/FileTimeJob.h"
+#include "AppLayer/FileTimeJournal.h"
+#include "AppLayer/FileTimeUndo.h"
 #include "AppLayer/GuiMainDialog.h"
 #include "AppLayer/GuiProfile.h"
 #include "RawLayer/RawCommandLine.h"
@@ -75,7 +77,7 @@ void ReadCommonSection(const RawString& mainProfilePath, RawString& guiProfilePa
 const RawString& UsageText() {
     static const RawString text(
         "Arguments = [-u] [-c] [-w] [-a] [-d] [-t] [-m] [-s SourceFile] [-D Date] [-T Time] [-M MSec] "
-        "[File/Folder]*");
+        "[File/Folder]*\r\nor -U [JournalFile]");
     return text;
 }
 
@@ -88,9 +90,10 @@ RawString MainProfilePath() {
 }
 
 StartResult StartUp(HINSTANCE instance, RawParameterList& parameters) {
-    static const RawString kHelp("h");
+    static const RawString kHelp("h"), kUndo("U");
     RawLayer::ParseCommandLine(parameters);
-    if (parameters.Find(kHelp)) {
+    // An undo takes nothing else: options or targets beside it would say something it ignores.
+    if (parameters.Find(kHelp) || (parameters.Find(kUndo) && parameters.Count() > 1)) {
         WinLayer::ShowWarning(UsageText(), ProductName());
         return StartResult::Stop;
     }
@@ -117,13 +120,29 @@ int ProgramEntry(HINSTANCE instance) {
     StartResult start = StartUp(instance, parameters);
     if (start == StartResult::Stop) return kExitStopped;
     FileTimeJob& job = Job();
+    if (job.undo) return RunUndoMode(job);
     if (job.targets.Count() == 0) return RunDialogMode(job, start == StartResult::SourceUnreadable);
     return RunCommandLineMode(job, start);
 }
 
 int RunCommandLineMode(const FileTimeJob& job, StartResult start) {
     if (start == StartResult::SourceUnreadable) return kExitFilesFailed;
-    return ApplyToAll(job.settings, job.targets) == 0 ? kExitDone : kExitFilesFailed;
+    // Without a journal there would be no way back: the run is refused.
+    FileTimeJournal journal;
+    if (!journal.Begin(JournalFolder())) return kExitNoJournal;
+    return ApplyToAll(job.settings, job.targets, nullptr, &journal) == 0 ? kExitDone : kExitFilesFailed;
+}
+
+int RunUndoMode(const FileTimeJob& job) {
+    const UndoResult result = job.undoPath.IsEmpty() ? UndoNewest(JournalFolder()) : UndoJournal(job.undoPath);
+    switch (result.outcome) {
+        case UndoOutcome::Done:
+            return kExitDone;
+        case UndoOutcome::SomeFailed:
+            return kExitFilesFailed;
+        default:
+            return kExitNothingToUndo;
+    }
 }
 
 }  // namespace AppLayer

@@ -175,6 +175,8 @@ bool FileHandle::SetTimes(const FILETIME* creation, const FILETIME* lastAccess, 
     return IsOpen() && SetFileTime(handle_, creation, lastAccess, lastWrite) != FALSE;
 }
 
+bool FileHandle::Flush() { return IsOpen() && FlushFileBuffers(handle_) != FALSE; }
+
 bool FileHandle::Close() {
     if (!IsOpen()) return true;
     bool flushed = (access_ & GENERIC_WRITE) == 0 || FlushFileBuffers(handle_) != FALSE;
