@@ -262,9 +262,11 @@ void FileTimeJournal::Finish() {
     DeleteOldest(folder_, kJournalsKept);
 }
 
-RawString JournalFolder() {
+RawString JournalFolder() { return JournalFolderBeside(GuiProfileRecord().profile.FilePath()); }
+
+RawString JournalFolderBeside(const RawString& guiProfilePath) {
     static const RawString kFolder("Journal");
-    return RawLayer::JoinPath(RawLayer::DirectoryOf(GuiProfileRecord().profile.FilePath()), kFolder);
+    return RawLayer::JoinPath(RawLayer::DirectoryOf(guiProfilePath), kFolder);
 }
 
 RawString NewestJournal(const RawString& folder) {

@@ -80,8 +80,9 @@ private:
     bool failed_ = false;
 };
 
-// The folder "Journal" beside the GUI profile.
+// The folder "Journal" beside the GUI profile: the process's, or the one at guiProfilePath.
 RawLayer::RawString JournalFolder();
+RawLayer::RawString JournalFolderBeside(const RawLayer::RawString& guiProfilePath);
 // The newest journal in folder not yet undone; empty when there is none.
 RawLayer::RawString NewestJournal(const RawLayer::RawString& folder);
 // Renames an undone journal so that the next undo takes the run before it.

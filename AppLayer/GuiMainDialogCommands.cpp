@@ -227,7 +227,7 @@ void GuiMainDialog::SwitchUtc() {
 // not made, and a journal that fails part way stops the changes there.
 void GuiMainDialog::ApplyToTargets() {
     FileTimeJournal journal;
-    const RawString folder = JournalFolder();
+    const RawString folder = JournalFolderBeside(gui_.profile.FilePath());
     if (!journal.Begin(folder)) return Warn(kTagJournalNotBegun, journal.Path().IsEmpty() ? folder : journal.Path());
     FailedFiles failed(kFailedNamesShown);
     const uint32_t count = ApplyToAll(*settings_, controls_.targetBox.DroppedNames(), &failed, &journal);
@@ -242,7 +242,7 @@ void GuiMainDialog::ApplyToTargets() {
 // the calling thread, as a drop does.
 void GuiMainDialog::UndoLastChange() {
     FailedFiles failed(kFailedNamesShown);
-    const UndoResult undone = UndoNewest(JournalFolder(), &failed);
+    const UndoResult undone = UndoNewest(JournalFolderBeside(gui_.profile.FilePath()), &failed);
     if (undone.outcome == UndoOutcome::SomeFailed) Warn(kTagUndoFailed, failed.Listed(undone.failures), undone.failures);
 }
 

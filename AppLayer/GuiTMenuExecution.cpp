@@ -114,7 +114,7 @@ void GuiTMenuExecution::UpdateMenu(HMENU& systemMenu) {
         help_.SetUp(configProfile_);
         InsertItems(systemMenu);
     }
-    const UINT state = NewestJournal(JournalFolder()).IsEmpty() ? MF_GRAYED : MF_ENABLED;
+    const UINT state = NewestJournal(JournalFolderBeside(guiProfile_.FilePath())).IsEmpty() ? MF_GRAYED : MF_ENABLED;
     EnableMenuItem(systemMenu, kMenuUndoLastChange, MF_BYCOMMAND | state);
 }
 
