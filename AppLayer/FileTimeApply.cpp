@@ -25,17 +25,24 @@ bool PlatformSetTimes(FileHandle& file, const FILETIME* creation, const FILETIME
     return file.SetTimes(creation, lastAccess, lastWrite);
 }
 
-// Each selected time takes the chosen parts and keeps its own other parts.
-void MergeSelected(const FileTimeSettings& settings, FileTimes& times) {
-    if (settings.flags & SetCreation) {
-        times.creation = MergeIntoFileTime(settings.value, settings.flags, times.creation);
+// Each selected time takes the chosen parts and keeps its own other parts, or with a shift
+// moves by the offset. False, times untouched, when a shifted time would leave the calendar.
+bool MergeSelected(const FileTimeSettings& settings, FileTimes& times) {
+    FILETIME* const selected[] = {(settings.flags & SetCreation) ? &times.creation : nullptr,
+                                  (settings.flags & SetLastWrite) ? &times.lastWrite : nullptr,
+                                  (settings.flags & SetLastAccess) ? &times.lastAccess : nullptr};
+    FileTimes result = times;
+    FILETIME* const target[] = {&result.creation, &result.lastWrite, &result.lastAccess};
+    for (int index = 0; index < 3; ++index) {
+        if (!selected[index]) continue;
+        if (!settings.shift) {
+            *target[index] = MergeIntoFileTime(settings.value, settings.flags, *selected[index]);
+        } else if (!ShiftFileTime(*selected[index], settings.shiftTicks, *target[index])) {
+            return false;
+        }
     }
-    if (settings.flags & SetLastWrite) {
-        times.lastWrite = MergeIntoFileTime(settings.value, settings.flags, times.lastWrite);
-    }
-    if (settings.flags & SetLastAccess) {
-        times.lastAccess = MergeIntoFileTime(settings.value, settings.flags, times.lastAccess);
-    }
+    times = result;
+    return true;
 }
 
 // Advances to the next entry. When there is none, *readToEnd tells an enumeration that ended
@@ -102,7 +109,7 @@ uint32_t ChangeFile(const FileTimeSettings& settings, const RawString& path, con
         if (!OpenFileTimes(platformPath, file, old)) return failures + Failure(false, shownPath, failed);
     }
     FileTimes changed = old;
-    MergeSelected(settings, changed);
+    if (!MergeSelected(settings, changed)) return failures + Failure(false, shownPath, failed);
     return failures + journal->Hold(std::move(file), platformPath, shownPath, old, changed, failed);
 }
 
@@ -191,8 +198,7 @@ uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder
 bool ApplyToFile(const FileTimeSettings& settings, const RawString& path) {
     FileHandle file;
     FileTimes times;
-    if (!OpenFileTimes(RawLayer::LongPathForm(path), file, times)) return false;
-    MergeSelected(settings, times);
+    if (!OpenFileTimes(RawLayer::LongPathForm(path), file, times) || !MergeSelected(settings, times)) return false;
     return WriteFileTimes(file, times);
 }
 

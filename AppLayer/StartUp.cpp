@@ -34,6 +34,38 @@ const RawString& ProgramKey() {
     return text;
 }
 
+// -O moves times by an offset: the options that choose a value or its parts say nothing with
+// it, its text must parse, and it needs targets (the dialog shows no offset, so it must not
+// open with one). Names the first bad text in badText (badOffset set).
+bool OffsetOptionsAreSound(const RawParameterList& parameters, bool& badOffset, RawString& badText) {
+    static const RawString kOffset("O"), kTarget("NoTag");
+    static const RawString kValueOptions[] = {"D", "T", "M", "s", "d", "t", "m"};
+    if (!parameters.Find(kOffset)) return true;
+    bool targets = false;
+    for (const RawParameterUnit& entry : parameters) {
+        targets = targets || entry.name.MatchesAt(0, kTarget, kTarget.Length());
+        for (const RawString& option : kValueOptions) {
+            if (entry.name.Equals(option)) return false;
+        }
+        int64_t ticks = 0;
+        if (entry.name.Equals(kOffset) && !ParseOffset(entry.value, ticks)) {
+            badOffset = true;
+            badText = entry.value;
+            return false;
+        }
+    }
+    return targets;
+}
+
+// The usage text, after the offset text that could not be read when there is one.
+RawString UsageMessage(bool badOffset, const RawString& badText) {
+    static const RawString kBadOffset("Bad offset: \""), kEnd("\"\r\n");
+    if (!badOffset) return UsageText();
+    RawString text(kBadOffset);
+    text.Concat(badText, kEnd, UsageText());
+    return text;
+}
+
 const RawString& BadProfileText() {
     static const RawString text("Bad format profile !!");
     return text;
@@ -77,7 +109,7 @@ void ReadCommonSection(const RawString& mainProfilePath, RawString& guiProfilePa
 const RawString& UsageText() {
     static const RawString text(
         "Arguments = [-u] [-c] [-w] [-a] [-d] [-t] [-m] [-s SourceFile] [-D Date] [-T Time] [-M MSec] "
-        "[File/Folder]*\r\nor -U [JournalFile]");
+        "[File/Folder]*\r\nor [-c] [-w] [-a] -O [+|-][Days.]hh:mm:ss[.mmm] [File/Folder]*\r\nor -U [JournalFile]");
     return text;
 }
 
@@ -93,8 +125,11 @@ StartResult StartUp(HINSTANCE instance, RawParameterList& parameters) {
     static const RawString kHelp("h"), kUndo("U");
     RawLayer::ParseCommandLine(parameters);
     // An undo takes nothing else: options or targets beside it would say something it ignores.
-    if (parameters.Find(kHelp) || (parameters.Find(kUndo) && parameters.Count() > 1)) {
-        WinLayer::ShowWarning(UsageText(), ProductName());
+    bool badOffset = false;
+    RawString badText;
+    if (parameters.Find(kHelp) || (parameters.Find(kUndo) && parameters.Count() > 1) ||
+        !OffsetOptionsAreSound(parameters, badOffset, badText)) {
+        WinLayer::ShowWarning(UsageMessage(badOffset, badText), ProductName());
         return StartResult::Stop;
     }
     WinLayer::Environment().SetInstance(instance);
