@@ -361,8 +361,8 @@ bool ParseOffset(const RawString& text, int64_t& ticks) {
     if (ReadUnit(text, pos, '.')) {
         days = hours;
         if (!ReadDigits(text, pos, 1, 2, hours) || hours > 23) return false;
-    } else if (pos - first > 2) {
-        return false;  // hours of more than two digits
+    } else if (pos - first > 2 || hours > 23) {
+        return false;  // a day or more is written with days
     }
     if (!ReadUnit(text, pos, ':') || !ReadDigits(text, pos, 2, 2, minutes) || minutes > 59) return false;
     if (!ReadUnit(text, pos, ':') || !ReadDigits(text, pos, 2, 2, seconds) || seconds > 59) return false;

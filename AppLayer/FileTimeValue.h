@@ -95,8 +95,9 @@ struct FileTimeSettings {
     void ParseMSec(const RawLayer::RawString& text);
 };
 
-// "[+|-][Days.]hh:mm:ss[.mmm]" as signed 100-ns ticks: hours below 24 after days, minutes and
-// seconds of two digits below 60, milliseconds of three digits. False for any other text.
+// "[+|-][Days.]hh:mm:ss[.mmm]" as signed 100-ns ticks: hours of one or two digits below 24,
+// minutes and seconds of two digits below 60, milliseconds of three digits. False for any
+// other text.
 bool ParseOffset(const RawLayer::RawString& text, int64_t& ticks);
 // The instant time moved by ticks; false, shifted untouched, when the result lies before
 // 1601-01-01 or past the last calendar time.

@@ -57,14 +57,13 @@ TEST(FileTimeOffset, TextsParseToExactTicksAndBadFormsAreRefused) {
         {"23:59:59.999", kDay - kMs},
         {"+9999999.23:59:59.999", 9999999 * kDay + kDay - kMs},
         {"2.03:04:05", 2 * kDay + 3 * kHour + 4 * 60 * kSecond + 5 * kSecond},
-        {"99:00:00", 99 * kHour},
     };
     for (const auto& c : good) {
         int64_t ticks = 12345;
         EXPECT_TRUE(ParseOffset(RawString(c.text), ticks)) << c.text;
         EXPECT_EQ(ticks, c.ticks) << c.text;
     }
-    for (const char* bad : {"", "+", "-", "1:00", "01:00:00:00", "1.24:00:00", "100:00:00", "00:60:00", "00:00:60",
+    for (const char* bad : {"", "+", "-", "1:00", "01:00:00:00", "1.24:00:00", "24:00:00", "100:00:00", "00:60:00", "00:00:60",
                             "00:0:00", "00:00:0", "00:00:00.5", "00:00:00.1234", "00:00:00.", "1.:00:00", ".01:00:00",
                             "+-01:00:00", " 01:00:00", "01:00:00 ", "01:00:00x", "10000000.00:00:00", "1h",
                             "\xef\xbc\x91:00:00"}) {

@@ -186,7 +186,8 @@ TEST_F(CommandLine, UsageTextStopsWithExitCodeOneAndChangesNothing) {
     EXPECT_EQ(1u, r.exitCode);
     ASSERT_EQ(1u, r.boxes.size());
     EXPECT_EQ(L"Kairodex|Arguments = [-u] [-c] [-w] [-a] [-d] [-t] [-m] [-s SourceFile] [-D Date] [-T Time] "
-              L"[-M MSec] [File/Folder]*\r\nor -U [JournalFile]",
+              L"[-M MSec] [File/Folder]*\r\nor [-c] [-w] [-a] -O [+|-][Days.]hh:mm:ss[.mmm] [File/Folder]*\r\nor -U "
+              L"[JournalFile]",
               r.boxes[0]);
     EXPECT_EQ(winter.lastWrite, GetTimes(box.Path(L"file.txt")).lastWrite);
 }

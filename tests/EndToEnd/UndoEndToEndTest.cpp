@@ -155,3 +155,66 @@ TEST(DialogUndo, TheWindowMenuItemUndoesTheLastDropAndNamesWhatStayed) {
 }
 
 }  // namespace EndToEnd
+
+namespace EndToEnd {
+
+// -O moves the chosen times of every file in a tree by the offset, in UTC whatever the zone
+// (run in Berlin and New York too), and -U takes the shift back.
+TEST(CommandLineShift, ATreeMovesByTheOffsetAndTheUndoTakesItBack) {
+    Sandbox box;
+    box.MakeFolder(L"tree");
+    box.MakeFolder(L"tree\\sub");
+    // The nights clocks change in Berlin (2024-03-31 01:00 UTC) and New York (2024-11-03 06:00 UTC).
+    const std::vector<std::wstring> names = {L"tree\\berlin.txt", L"tree\\sub\\new york.txt"};
+    const uint64_t at[] = {UtcTime(2024, 3, 31, 0, 30, 0, 0), UtcTime(2024, 11, 3, 5, 30, 0, 0)};
+    for (size_t i = 0; i < names.size(); ++i) {
+        box.WriteFile(names[i], "data");
+        ASSERT_TRUE(SetTimes(box.Path(names[i]), Times{at[i], at[i] + 1, at[i] + 2}));
+    }
+    EXPECT_EQ(box.Run(L"-O -1.00:00:30.500 -w tree").exitCode, 0u);
+    EXPECT_EQ(box.Run(L"-O +01:00:00 -a tree").exitCode, 0u);
+    const uint64_t hour = 36000000000ull, dayAndHalfMinute = 864000000000ull + 305000000ull;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const Times now = GetTimes(box.Path(names[i]));
+        EXPECT_EQ(FormatUtc(now.lastWrite), FormatUtc(at[i] + 2 - dayAndHalfMinute)) << i;
+        EXPECT_EQ(now.lastWrite, at[i] + 2 - dayAndHalfMinute) << i;
+        EXPECT_EQ(now.lastAccess, at[i] + 1 + hour) << i;
+    }
+    EXPECT_EQ(box.Run(L"-U").exitCode, 0u);
+    EXPECT_EQ(box.Run(L"-U").exitCode, 0u);
+    for (size_t i = 0; i < names.size(); ++i) {
+        const Times now = GetTimes(box.Path(names[i]));
+        EXPECT_EQ(now.lastWrite, at[i] + 2) << i;
+        EXPECT_EQ(now.lastAccess, at[i] + 1) << i;
+    }
+}
+
+// With a value option, without targets or with a text that is no offset: the usage text (naming
+// the bad text), exit code 1, nothing changed.
+TEST(CommandLineShift, UsageErrorsChangeNothing) {
+    Sandbox box;
+    box.WriteFile(L"file.txt", "data");
+    const Times old{UtcTime(2020, 1, 1, 0, 0, 0, 0), UtcTime(2020, 1, 1, 0, 0, 0, 0), UtcTime(2020, 1, 1, 0, 0, 0, 0)};
+    ASSERT_TRUE(SetTimes(box.Path(L"file.txt"), old));
+    const struct {
+        const wchar_t* arguments;
+        const wchar_t* named;
+    } cases[] = {
+        {L"-O +01:00:00 -D 2024/09/07 file.txt", nullptr}, {L"-O +01:00:00 -m file.txt", nullptr},
+        {L"-s file.txt -O 01:00:00 file.txt", nullptr},   {L"-O +01:00:00", nullptr},
+        {L"-O 1:0:0 file.txt", L"Bad offset: \"1:0:0\""},   {L"-O +25:00:00 file.txt", L"\"+25:00:00\""},
+        {L"-O file.txt", L"Bad offset: \"file.txt\""},
+    };
+    for (const auto& c : cases) {
+        RunResult r = box.Run(c.arguments);
+        EXPECT_EQ(r.exitCode, 1u) << Narrow(c.arguments);
+        ASSERT_EQ(r.boxes.size(), 1u) << Narrow(c.arguments);
+        EXPECT_NE(r.boxes[0].find(L"-O [+|-][Days.]hh:mm:ss[.mmm]"), std::wstring::npos) << Narrow(r.boxes[0]);
+        if (c.named) {
+            EXPECT_NE(r.boxes[0].find(c.named), std::wstring::npos) << Narrow(r.boxes[0]);
+        }
+        EXPECT_EQ(GetTimes(box.Path(L"file.txt")).lastWrite, old.lastWrite) << Narrow(c.arguments);
+    }
+}
+
+}  // namespace EndToEnd
