@@ -116,7 +116,8 @@ uint32_t ChangeFile(const FileTimeSettings& settings, const RawString& path, con
 uint32_t WalkFolder(const FileTimeSettings& settings, const RawString& folder, FailedFiles* failed,
                     FileTimeJournal* journal);
 
-uint32_t WalkPath(const FileTimeSettings& settings, const RawString& path, FailedFiles* failed, FileTimeJournal* journal) {
+uint32_t WalkPath(const FileTimeSettings& settings, const RawString& path, FailedFiles* failed,
+                  FileTimeJournal* journal) {
     const DWORD attributes = RawLayer::FileAttributes(RawLayer::LongPathForm(path));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return WalkFolder(settings, path, failed, journal);
@@ -153,7 +154,6 @@ uint32_t WalkFolder(const FileTimeSettings& settings, const RawString& folder, F
     }
     return failures;
 }
-
 
 // The journal's last batch is changed before a walk reports.
 uint32_t Finished(FileTimeJournal* journal, FailedFiles* failed) { return journal ? journal->Commit(failed) : 0; }

@@ -37,8 +37,8 @@ class FileTimeJournal;
 // batches are written ahead of their changes; all changes are made when the call returns.
 uint32_t ApplyToAll(const FileTimeSettings& settings, const RawLayer::RawStringList& paths,
                     FailedFiles* failed = nullptr, FileTimeJournal* journal = nullptr);
-uint32_t ApplyToPath(const FileTimeSettings& settings, const RawLayer::RawString& path,
-                     FailedFiles* failed = nullptr, FileTimeJournal* journal = nullptr);
+uint32_t ApplyToPath(const FileTimeSettings& settings, const RawLayer::RawString& path, FailedFiles* failed = nullptr,
+                     FileTimeJournal* journal = nullptr);
 // Every file below folder at any depth; folders' own times never change and folder links
 // (reparse points) below it are not entered.
 uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawLayer::RawString& folder,

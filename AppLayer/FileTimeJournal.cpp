@@ -15,7 +15,7 @@ using RawLayer::RawString;
 namespace AppLayer {
 namespace {
 
-constexpr int32_t kCounts = 6;         // old and new of each of the three times
+constexpr int32_t kCounts = 6;           // old and new of each of the three times
 constexpr int32_t kMaxCountDigits = 20;  // 2^64 - 1
 constexpr int32_t kMaxSameMillisecond = 100;
 
@@ -135,7 +135,8 @@ std::vector<JournalName> ListJournals(const RawString& folder) {
         if (!undone && !EndsWith(name, Extension())) continue;
         const RawString stem(name, RawLayer::Utf8);
         const int32_t cut = (undone ? UndoneExtension() : Extension()).Length();
-        journals.push_back({std::string(stem.Bytes(), static_cast<size_t>(stem.Length() - cut)), find.FullPath(), undone});
+        journals.push_back(
+            {std::string(stem.Bytes(), static_cast<size_t>(stem.Length() - cut)), find.FullPath(), undone});
     }
     std::sort(journals.begin(), journals.end(),
               [](const JournalName& a, const JournalName& b) { return a.stem < b.stem; });

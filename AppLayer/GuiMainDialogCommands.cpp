@@ -243,7 +243,8 @@ void GuiMainDialog::ApplyToTargets() {
 void GuiMainDialog::UndoLastChange() {
     FailedFiles failed(kFailedNamesShown);
     const UndoResult undone = UndoNewest(JournalFolderBeside(gui_.profile.FilePath()), &failed);
-    if (undone.outcome == UndoOutcome::SomeFailed) Warn(kTagUndoFailed, failed.Listed(undone.failures), undone.failures);
+    if (undone.outcome == UndoOutcome::SomeFailed)
+        Warn(kTagUndoFailed, failed.Listed(undone.failures), undone.failures);
 }
 
 void GuiMainDialog::Close() {

@@ -3,9 +3,9 @@
 #include "AppLayer/FileTimeJournal.h"
 #include "AppLayer/GuiMainDialogIds.h"
 #include "AppLayer/StartUp.h"
-#include "RawLayer/RawProductName.h"
 #include "RawLayer/RawLanguageTexts.h"
 #include "RawLayer/RawPath.h"
+#include "RawLayer/RawProductName.h"
 #include "RawLayer/RawShell.h"
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinFontParameters.h"
@@ -41,7 +41,8 @@ const RawLocaleRecord* TitleMenuTable() {
 
 struct Tags {
     RawString help{"ViewHelp"}, move{"MoveToPrimaryScreen"}, language{"SelectLanguage"}, profile{"OpenGuiProfile"},
-        font{"SelectWindowFont"}, undo{"UndoLastChange"}, languageNotSaved{"LanguageNotSaved"}, fontNotSaved{"FontNotSaved"};
+        font{"SelectWindowFont"}, undo{"UndoLastChange"}, languageNotSaved{"LanguageNotSaved"},
+        fontNotSaved{"FontNotSaved"};
 };
 
 const Tags& Tag() {

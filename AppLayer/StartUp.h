@@ -11,11 +11,11 @@
 namespace AppLayer {
 
 // Process exit codes.
-constexpr int kExitDone = 0;         // every file reached was changed; or the dialog closed
-constexpr int kExitStopped = 1;      // usage shown, or the main profile was rejected
-constexpr int kExitFilesFailed = 2;  // a file could not be changed, or the source time could not be read
-constexpr int kExitNothingToUndo = 1;   // -U found no journal to undo
-constexpr int kExitNoJournal = 3;       // the undo journal could not be written: nothing was changed
+constexpr int kExitDone = 0;           // every file reached was changed; or the dialog closed
+constexpr int kExitStopped = 1;        // usage shown, or the main profile was rejected
+constexpr int kExitFilesFailed = 2;    // a file could not be changed, or the source time could not be read
+constexpr int kExitNothingToUndo = 1;  // -U found no journal to undo
+constexpr int kExitNoJournal = 3;      // the undo journal could not be written: nothing was changed
 
 enum class StartResult {
     Stop,              // end with kExitStopped

@@ -1,13 +1,12 @@
 // The undo journal on real files: its lines, its batches written ahead of their changes, and
 // undo through it. Creation times are not compared: Wine reports the last write time for them.
-#include "AppLayer/FileTimeJournal.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "AppLayer/FileTimeApplySupport.h"
+#include "AppLayer/FileTimeJournal.h"
 #include "AppLayer/FileTimeUndo.h"
 
 using namespace AppLayer;
@@ -33,8 +32,8 @@ std::wstring WideOf(const RawString& text) {
 // Data lines of the newest journal in folder as they are on disk now.
 int LinesOnDisk(const std::wstring& folder) {
     const std::wstring path = WideOf(NewestJournal(Wide(folder)));
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return -1;
     std::string bytes(1 << 20, '\0');
     DWORD read = 0;
@@ -95,13 +94,14 @@ TEST(FileTimeJournalLine, PathsAndEveryCountRoundTripAndBrokenLinesAreRefused) {
     for (size_t index = 0; index < std::size(paths); ++index) {
         uint64_t c[6];
         for (size_t k = 0; k < 6; ++k) c[k] = counts[(index + k) % 6];
-        const JournalLine line{Wide(paths[index]), {Ticks(c[0]), Ticks(c[1]), Ticks(c[2])},
-                               {Ticks(c[3]), Ticks(c[4]), Ticks(c[5])}};
+        const JournalLine line{
+            Wide(paths[index]), {Ticks(c[0]), Ticks(c[1]), Ticks(c[2])}, {Ticks(c[3]), Ticks(c[4]), Ticks(c[5])}};
         JournalLine back;
         ASSERT_TRUE(ParseJournalLine(FormatJournalLine(line), back)) << index;
         EXPECT_EQ(WideOf(back.path), paths[index]);
         for (const auto& [a, b] : {std::pair{&line.old.creation, &back.old.creation},
-                                   {&line.old.lastAccess, &back.old.lastAccess}, {&line.old.lastWrite, &back.old.lastWrite},
+                                   {&line.old.lastAccess, &back.old.lastAccess},
+                                   {&line.old.lastWrite, &back.old.lastWrite},
                                    {&line.changed.creation, &back.changed.creation},
                                    {&line.changed.lastAccess, &back.changed.lastAccess},
                                    {&line.changed.lastWrite, &back.changed.lastWrite}}) {
@@ -149,7 +149,8 @@ TEST_F(FileTimeJournalTest, BatchesAreWrittenAheadAndUndoPutsEveryTimeBack) {
     const UndoResult undone = UndoNewest(Wide(Folder()));
     EXPECT_EQ(undone.outcome, UndoOutcome::Done);
     EXPECT_TRUE(WideOf(undone.journal) == WideOf(journal));
-    for (size_t i = 0; i < files.size(); ++i) EXPECT_TRUE(SameTimes(ReadTimes(scratch_.Below(files[i])), before[i])) << i;
+    for (size_t i = 0; i < files.size(); ++i)
+        EXPECT_TRUE(SameTimes(ReadTimes(scratch_.Below(files[i])), before[i])) << i;
     // Marked: the next undo finds nothing.
     EXPECT_TRUE(NewestJournal(Wide(Folder())).IsEmpty());
     EXPECT_EQ(UndoNewest(Wide(Folder())).outcome, UndoOutcome::NothingToUndo);
@@ -190,7 +191,8 @@ TEST_F(FileTimeJournalTest, AStoppedRunsJournalIsUndoneCompletely) {
     const FILETIME chosen = Utc(kChosen);
     ASSERT_TRUE(WriteTimes(scratch_.Below(L"changed"), &chosen, &chosen));
     auto lineOf = [&](const wchar_t* name, const Times& old) {
-        const JournalLine line{Wide(LongForm(scratch_.Below(name))), {old.creation, old.lastAccess, old.lastWrite},
+        const JournalLine line{Wide(LongForm(scratch_.Below(name))),
+                               {old.creation, old.lastAccess, old.lastWrite},
                                {old.creation, chosen, chosen}};
         return std::string(RawString(FormatJournalLine(line), RawLayer::Utf8).Bytes());
     };
@@ -242,8 +244,7 @@ TEST_F(FileTimeJournalTest, AJournalThatCannotBeBegunChangesNothing) {
     FileTimeJournal journal;
     EXPECT_FALSE(journal.Begin(Wide(scratch_.Below(L"f\\Journal"))));
     FailedFiles failed(5);
-    EXPECT_EQ(ApplyToAll(Chosen(kWriteAndAccess, kChosen), ListOf({scratch_.Below(L"f")}), &failed, &journal),
-              1u);
+    EXPECT_EQ(ApplyToAll(Chosen(kWriteAndAccess, kChosen), ListOf({scratch_.Below(L"f")}), &failed, &journal), 1u);
     EXPECT_TRUE(journal.Failed());
     EXPECT_EQ(failed.names.Count(), 1);
     EXPECT_TRUE(SameTimes(ReadTimes(scratch_.Below(L"f")), before));

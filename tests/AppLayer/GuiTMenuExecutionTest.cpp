@@ -1,8 +1,6 @@
 // The window menu of the main dialog on a real dialog: the items added once at the first
 // opening, the help item by the number of manuals, and the commands that move the window,
 // choose a font and choose a language.
-#include "AppLayer/GuiTMenuExecution.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "AppLayer/GuiMainDialogIds.h"
+#include "AppLayer/GuiTMenuExecution.h"
 #include "GuiTestSupport.h"
 #include "RawLayer/RawLanguageTexts.h"
 #include "RawLayer/RawProfile.h"

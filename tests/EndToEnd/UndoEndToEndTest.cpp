@@ -20,7 +20,8 @@ std::vector<std::wstring> JournalNames(const Sandbox& box) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW(box.Path(L"Journal\\*.txt").c_str(), &data);
-    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data)) names.push_back(data.cFileName);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data))
+        names.push_back(data.cFileName);
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
     return names;
 }
@@ -44,7 +45,8 @@ TEST(CommandLineUndo, EachUndoTakesTheNewestRunBackExactly) {
     Sandbox box;
     box.MakeFolder(L"tree");
     box.MakeFolder(L"tree\\sub dir");
-    const std::vector<std::wstring> names = {L"tree\\a.txt", L"tree\\sub dir\\b c.txt", L"tree\\sub dir\\\u00e9\u4e2d.txt"};
+    const std::vector<std::wstring> names = {L"tree\\a.txt", L"tree\\sub dir\\b c.txt",
+                                             L"tree\\sub dir\\\u00e9\u4e2d.txt"};
     const std::vector<Times> original = MakeFiles(box, names);
     ASSERT_EQ(box.Run(L"-u -D 2024/09/07 -T 12:00:00 -M 0 -w -a tree").exitCode, 0u);
     std::vector<Times> afterFirst;
@@ -74,7 +76,8 @@ TEST(CommandLineUndo, FilesChangedOrDeletedSinceFailWithExitTwo) {
     const std::vector<std::wstring> names = {L"kept.txt", L"changed.txt", L"deleted.txt"};
     const std::vector<Times> original = MakeFiles(box, names);
     ASSERT_EQ(box.Run(L"-u -D 2024/09/07 -w -a kept.txt changed.txt deleted.txt").exitCode, 0u);
-    const Times later{UtcTime(2025, 1, 1, 0, 0, 0, 0), UtcTime(2025, 1, 1, 0, 0, 0, 0), UtcTime(2025, 1, 1, 0, 0, 0, 0)};
+    const Times later{UtcTime(2025, 1, 1, 0, 0, 0, 0), UtcTime(2025, 1, 1, 0, 0, 0, 0),
+                      UtcTime(2025, 1, 1, 0, 0, 0, 0)};
     ASSERT_TRUE(SetTimes(box.Path(L"changed.txt"), later));
     ASSERT_TRUE(DeleteFileW(box.Path(L"deleted.txt").c_str()));
     const std::vector<std::wstring> journals = JournalNames(box);
@@ -104,12 +107,15 @@ TEST(CommandLineUndo, ARunEndedByForceHalfwayIsUndoneCompletely) {
     {
         RunningProgram program(box, L"-u -D 2024/09/07 -T 12:00:00 -w -a tree0 tree1 tree2 tree3 tree4 tree5");
         ASSERT_TRUE(program.Started());
-        ASSERT_TRUE(Await([&] {
-            const std::vector<std::wstring> journals = JournalNames(box);
-            if (journals.empty()) return false;
-            const std::string text = box.ReadFile(L"Journal\\" + journals[0]);
-            return std::count(text.begin(), text.end(), '\n') > 1000;
-        }, 60000)) << "no batch was written";
+        ASSERT_TRUE(Await(
+            [&] {
+                const std::vector<std::wstring> journals = JournalNames(box);
+                if (journals.empty()) return false;
+                const std::string text = box.ReadFile(L"Journal\\" + journals[0]);
+                return std::count(text.begin(), text.end(), '\n') > 1000;
+            },
+            60000))
+            << "no batch was written";
         stoppedRunning = !program.WaitForExit(0);
     }  // ended by force here
     EXPECT_TRUE(stoppedRunning) << "the run ended before it could be stopped";
@@ -133,11 +139,14 @@ TEST(DialogUndo, TheWindowMenuItemUndoesTheLastDropAndNamesWhatStayed) {
     ASSERT_EQ(Narrow(AwaitText(GetDlgItem(window, kDateBox), L"2024/09/07")), "2024/09/07");
     std::string why;
     ASSERT_TRUE(DropFromDesktop(GetDlgItem(window, kTargetBox), {box.Path(names[0]), box.Path(names[1])}, &why)) << why;
-    ASSERT_TRUE(Await([&] {
-        return GetTimes(box.Path(names[0])).lastWrite != original[0].lastWrite &&
-               GetTimes(box.Path(names[1])).lastWrite != original[1].lastWrite;
-    }, 20000));
-    const Times later{UtcTime(2025, 1, 1, 0, 0, 0, 0), UtcTime(2025, 1, 1, 0, 0, 0, 0), UtcTime(2025, 1, 1, 0, 0, 0, 0)};
+    ASSERT_TRUE(Await(
+        [&] {
+            return GetTimes(box.Path(names[0])).lastWrite != original[0].lastWrite &&
+                   GetTimes(box.Path(names[1])).lastWrite != original[1].lastWrite;
+        },
+        20000));
+    const Times later{UtcTime(2025, 1, 1, 0, 0, 0, 0), UtcTime(2025, 1, 1, 0, 0, 0, 0),
+                      UtcTime(2025, 1, 1, 0, 0, 0, 0)};
     ASSERT_TRUE(SetTimes(box.Path(names[1]), later));
 
     PostMessageW(window, WM_SYSCOMMAND, kUndoItem, 0);
@@ -201,8 +210,8 @@ TEST(CommandLineShift, UsageErrorsChangeNothing) {
         const wchar_t* named;
     } cases[] = {
         {L"-O +01:00:00 -D 2024/09/07 file.txt", nullptr}, {L"-O +01:00:00 -m file.txt", nullptr},
-        {L"-s file.txt -O 01:00:00 file.txt", nullptr},   {L"-O +01:00:00", nullptr},
-        {L"-O 1:0:0 file.txt", L"Bad offset: \"1:0:0\""},   {L"-O +25:00:00 file.txt", L"\"+25:00:00\""},
+        {L"-s file.txt -O 01:00:00 file.txt", nullptr},    {L"-O +01:00:00", nullptr},
+        {L"-O 1:0:0 file.txt", L"Bad offset: \"1:0:0\""},  {L"-O +25:00:00 file.txt", L"\"+25:00:00\""},
         {L"-O file.txt", L"Bad offset: \"file.txt\""},
     };
     for (const auto& c : cases) {
