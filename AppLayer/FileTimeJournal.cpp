@@ -80,18 +80,21 @@ bool IsChanged(const JournalLine& line) {
            CountOf(line.old.lastAccess) != CountOf(line.changed.lastAccess);
 }
 
-// "Kairodex_Journal_yyyymmdd_hhmmss_mmm", and "_nn" after it for a later run in the same millisecond.
+// The UTC start's fields, each followed by its separator (none where it is 0).
+void AppendStart(RawString& text, const SYSTEMTIME& utc, const char (&separators)[6]) {
+    const uint16_t fields[] = {utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond};
+    for (int index = 0; index < 6; ++index) {
+        text.AppendDecimalWidth(fields[index], index == 0 ? 4 : 2);
+        if (separators[index]) text.Append(static_cast<uint8_t>(separators[index]));
+    }
+    text.AppendDecimalWidth(utc.wMilliseconds, 3);
+}
+
+// "Kairodex_Journal_yyyymmdd_hhmmss_mmm", and "_nn" after it for a later run in the same
+// millisecond.
 RawString NameStem(const SYSTEMTIME& utc, int32_t sameMillisecond) {
     RawString stem(NamePrefix(), RawLayer::Utf8);
-    stem.AppendDecimalWidth(utc.wYear, 4);
-    stem.AppendDecimalWidth(utc.wMonth, 2);
-    stem.AppendDecimalWidth(utc.wDay, 2);
-    stem.Append('_');
-    stem.AppendDecimalWidth(utc.wHour, 2);
-    stem.AppendDecimalWidth(utc.wMinute, 2);
-    stem.AppendDecimalWidth(utc.wSecond, 2);
-    stem.Append('_');
-    stem.AppendDecimalWidth(utc.wMilliseconds, 3);
+    AppendStart(stem, utc, {0, 0, '_', 0, 0, '_'});
     if (sameMillisecond > 0) {
         stem.Append('_');
         stem.AppendDecimalWidth(static_cast<uint64_t>(sameMillisecond), 2);
@@ -102,19 +105,7 @@ RawString NameStem(const SYSTEMTIME& utc, int32_t sameMillisecond) {
 RawString HeaderLine(const SYSTEMTIME& utc) {
     RawString header(HeaderStart(), RawLayer::Utf8);
     header.Concat(RawLayer::ProductVersion(), RawString("\t"));
-    header.AppendDecimalWidth(utc.wYear, 4);
-    header.Append('-');
-    header.AppendDecimalWidth(utc.wMonth, 2);
-    header.Append('-');
-    header.AppendDecimalWidth(utc.wDay, 2);
-    header.Append(' ');
-    header.AppendDecimalWidth(utc.wHour, 2);
-    header.Append(':');
-    header.AppendDecimalWidth(utc.wMinute, 2);
-    header.Append(':');
-    header.AppendDecimalWidth(utc.wSecond, 2);
-    header.Append('.');
-    header.AppendDecimalWidth(utc.wMilliseconds, 3);
+    AppendStart(header, utc, {'-', '-', ' ', ':', ':', '.'});
     header.Concat(RawString(" UTC"));
     return header;
 }
