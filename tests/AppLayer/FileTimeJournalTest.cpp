@@ -156,64 +156,6 @@ TEST_F(FileTimeJournalTest, BatchesAreWrittenAheadAndUndoPutsEveryTimeBack) {
     EXPECT_EQ(UndoNewest(Wide(Folder())).outcome, UndoOutcome::NothingToUndo);
 }
 
-// A file changed since keeps its time, a deleted one fails without harm, the rest go back; a
-// file named twice in a run is changed once held and put back to what it had before.
-TEST_F(FileTimeJournalTest, FilesChangedOrDeletedSinceFailAndTheRestGoBack) {
-    for (int i = 0; i < 4; ++i) MakeDated(L"f" + std::to_wstring(i), i);
-    const Times kept = ReadTimes(scratch_.Below(L"f0"));
-    const Times twice = ReadTimes(scratch_.Below(L"f3"));
-    const RawStringList paths = ListOf({scratch_.Below(L"f0"), scratch_.Below(L"f1"), scratch_.Below(L"f2"),
-                                        scratch_.Below(L"f3"), scratch_.Below(L"f3")});
-    EXPECT_EQ(Run(Chosen(kWriteAndAccess, kChosen), paths), 0u);
-
-    const FILETIME later = Ticks(133500000000000000ull);
-    ASSERT_TRUE(WriteTimes(scratch_.Below(L"f1"), nullptr, &later));
-    ASSERT_TRUE(DeleteFileW(scratch_.Below(L"f2").c_str()));
-    FailedFiles failed(5);
-    const UndoResult undone = UndoNewest(Wide(Folder()), &failed);
-    EXPECT_EQ(undone.outcome, UndoOutcome::SomeFailed);
-    EXPECT_EQ(undone.failures, 2u);
-    ASSERT_EQ(failed.names.Count(), 2);
-    EXPECT_NE(WideOf(failed.Listed(2)).find(L"f1"), std::wstring::npos);
-    EXPECT_NE(WideOf(failed.Listed(2)).find(L"f2"), std::wstring::npos);
-    EXPECT_TRUE(SameTimes(ReadTimes(scratch_.Below(L"f0")), kept));
-    EXPECT_TRUE(SameTimes(ReadTimes(scratch_.Below(L"f3")), twice));
-    EXPECT_EQ(Count(ReadTimes(scratch_.Below(L"f1")).lastWrite), Count(later));
-}
-
-// A run stopped after writing a batch ahead: files not changed yet are at their old times, and
-// the torn last line of the next batch is no failure.
-TEST_F(FileTimeJournalTest, AStoppedRunsJournalIsUndoneCompletely) {
-    MakeDated(L"changed", 1);
-    MakeDated(L"unchanged", 2);
-    const Times changedBefore = ReadTimes(scratch_.Below(L"changed"));
-    const Times unchangedBefore = ReadTimes(scratch_.Below(L"unchanged"));
-    const FILETIME chosen = Utc(kChosen);
-    ASSERT_TRUE(WriteTimes(scratch_.Below(L"changed"), &chosen, &chosen));
-    auto lineOf = [&](const wchar_t* name, const Times& old) {
-        const JournalLine line{Wide(LongForm(scratch_.Below(name))),
-                               {old.creation, old.lastAccess, old.lastWrite},
-                               {old.creation, chosen, chosen}};
-        return std::string(RawString(FormatJournalLine(line), RawLayer::Utf8).Bytes());
-    };
-    const std::string text = "Kairodex journal\t1.03.2024.0907\t2026-12-08 19:04:33.123 UTC\r\n" +
-                             lineOf(L"changed", changedBefore) + "\r\n" + lineOf(L"unchanged", unchangedBefore) +
-                             "\r\n" + lineOf(L"changed", changedBefore).substr(0, 20);
-    ASSERT_TRUE(CreateDirectoryW(Folder().c_str(), nullptr));
-    const std::wstring path = Folder() + L"\\Kairodex_Journal_20261208_190433_123.txt";
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-
-    EXPECT_EQ(UndoJournal(Wide(path)).outcome, UndoOutcome::Done);
-    EXPECT_TRUE(SameTimes(ReadTimes(scratch_.Below(L"changed")), changedBefore));
-    EXPECT_TRUE(SameTimes(ReadTimes(scratch_.Below(L"unchanged")), unchangedBefore));
-    EXPECT_TRUE(PathExists(Folder() + L"\\Kairodex_Journal_20261208_190433_123.undone.txt"));
-    // What is not a journal is nothing to undo.
-    EXPECT_EQ(UndoJournal(Wide(scratch_.Below(L"changed"))).outcome, UndoOutcome::NothingToUndo);
-}
-
 // Undos take the runs newest first; the 21st run leaves the 20 newest journals.
 TEST_F(FileTimeJournalTest, UndosGoBackRunByRunAndOnlyTheNewestJournalsAreKept) {
     MakeDated(L"f", 0);
@@ -235,17 +177,4 @@ TEST_F(FileTimeJournalTest, UndosGoBackRunByRunAndOnlyTheNewestJournalsAreKept) 
         EXPECT_EQ(UndoNewest(Wide(Folder())).outcome, UndoOutcome::Done);
         EXPECT_EQ(Count(ReadTimes(scratch_.Below(L"f")).lastWrite), Count(Utc(SYSTEMTIME{year, 1, 0, 2, 3, 4, 5, 6})));
     }
-}
-
-// Without a journal nothing changes: a run that could not be taken back is not made.
-TEST_F(FileTimeJournalTest, AJournalThatCannotBeBegunChangesNothing) {
-    MakeDated(L"f", 0);
-    const Times before = ReadTimes(scratch_.Below(L"f"));
-    FileTimeJournal journal;
-    EXPECT_FALSE(journal.Begin(Wide(scratch_.Below(L"f\\Journal"))));
-    FailedFiles failed(5);
-    EXPECT_EQ(ApplyToAll(Chosen(kWriteAndAccess, kChosen), ListOf({scratch_.Below(L"f")}), &failed, &journal), 1u);
-    EXPECT_TRUE(journal.Failed());
-    EXPECT_EQ(failed.names.Count(), 1);
-    EXPECT_TRUE(SameTimes(ReadTimes(scratch_.Below(L"f")), before));
 }

@@ -69,13 +69,14 @@ TEST(CommandLineUndo, EachUndoTakesTheNewestRunBackExactly) {
     EXPECT_TRUE(nothing.boxes.empty() && last.boxes.empty());
 }
 
-// A file changed since keeps its times, one deleted since is a failure too; the rest go back. A
-// journal named by -U is taken, and -U beside anything else is a usage error.
+// A file changed since keeps its times, one deleted since is a failure too; the rest go back,
+// also a file named twice in the run. A journal named by -U is taken, and -U beside anything
+// else is a usage error.
 TEST(CommandLineUndo, FilesChangedOrDeletedSinceFailWithExitTwo) {
     Sandbox box;
     const std::vector<std::wstring> names = {L"kept.txt", L"changed.txt", L"deleted.txt"};
     const std::vector<Times> original = MakeFiles(box, names);
-    ASSERT_EQ(box.Run(L"-u -D 2024/09/07 -w -a kept.txt changed.txt deleted.txt").exitCode, 0u);
+    ASSERT_EQ(box.Run(L"-u -D 2024/09/07 -w -a kept.txt changed.txt deleted.txt kept.txt").exitCode, 0u);
     const Times later{UtcTime(2025, 1, 1, 0, 0, 0, 0), UtcTime(2025, 1, 1, 0, 0, 0, 0),
                       UtcTime(2025, 1, 1, 0, 0, 0, 0)};
     ASSERT_TRUE(SetTimes(box.Path(L"changed.txt"), later));
