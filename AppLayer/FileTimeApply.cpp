@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "AppLayer/FileTimeJournal.h"
 #include "RawLayer/RawFindFile.h"
 #include "RawLayer/RawPath.h"
 
@@ -24,17 +25,24 @@ bool PlatformSetTimes(FileHandle& file, const FILETIME* creation, const FILETIME
     return file.SetTimes(creation, lastAccess, lastWrite);
 }
 
-// Each selected time takes the chosen parts and keeps its own other parts.
-void MergeSelected(const FileTimeSettings& settings, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
-    if (settings.flags & SetCreation) {
-        *creation = MergeIntoFileTime(settings.value, settings.flags, *creation);
+// Each selected time takes the chosen parts and keeps its own other parts, or with a shift
+// moves by the offset. False, times untouched, when a shifted time would leave the calendar.
+bool MergeSelected(const FileTimeSettings& settings, FileTimes& times) {
+    FILETIME* const selected[] = {(settings.flags & SetCreation) ? &times.creation : nullptr,
+                                  (settings.flags & SetLastWrite) ? &times.lastWrite : nullptr,
+                                  (settings.flags & SetLastAccess) ? &times.lastAccess : nullptr};
+    FileTimes result = times;
+    FILETIME* const target[] = {&result.creation, &result.lastWrite, &result.lastAccess};
+    for (int index = 0; index < 3; ++index) {
+        if (!selected[index]) continue;
+        if (!settings.shift) {
+            *target[index] = MergeIntoFileTime(settings.value, settings.flags, *selected[index]);
+        } else if (!ShiftFileTime(*selected[index], settings.shiftTicks, *target[index])) {
+            return false;
+        }
     }
-    if (settings.flags & SetLastWrite) {
-        *lastWrite = MergeIntoFileTime(settings.value, settings.flags, *lastWrite);
-    }
-    if (settings.flags & SetLastAccess) {
-        *lastAccess = MergeIntoFileTime(settings.value, settings.flags, *lastAccess);
-    }
+    times = result;
+    return true;
 }
 
 // Advances to the next entry. When there is none, *readToEnd tells an enumeration that ended
@@ -83,30 +91,42 @@ private:
     RawString givenRoot_;
 };
 
-}  // namespace
-
-FileTimeCalls& FileTimeEntries() {
-    static FileTimeCalls entries = {&PlatformGetTimes, &PlatformSetTimes};
-    return entries;
-}
-
-uint32_t ApplyToAll(const FileTimeSettings& settings, const RawStringList& paths, FailedFiles* failed) {
+// One file of a walk. With a journal the file is held open, its old and new times in the
+// journal's batch, until the batch is written ahead and changed.
+uint32_t ChangeFile(const FileTimeSettings& settings, const RawString& path, const RawString& shownPath,
+                    FailedFiles* failed, FileTimeJournal* journal) {
+    if (!journal) return Failure(ApplyToFile(settings, path), shownPath, failed);
+    const RawString platformPath = RawLayer::LongPathForm(path);
+    FileHandle file;
+    FileTimes old;
     uint32_t failures = 0;
-    for (const RawString& path : paths) {
-        failures += ApplyToPath(settings, RawString(path), failed);
+    if (!OpenFileTimes(platformPath, file, old)) {
+        // A file named twice may still be held by the batch: the batch is changed first.
+        if (GetLastError() != ERROR_SHARING_VIOLATION || journal->HeldCount() == 0) {
+            return Failure(false, shownPath, failed);
+        }
+        failures += journal->Commit(failed);
+        if (!OpenFileTimes(platformPath, file, old)) return failures + Failure(false, shownPath, failed);
     }
-    return failures;
+    FileTimes changed = old;
+    if (!MergeSelected(settings, changed)) return failures + Failure(false, shownPath, failed);
+    return failures + journal->Hold(std::move(file), platformPath, shownPath, old, changed, failed);
 }
 
-uint32_t ApplyToPath(const FileTimeSettings& settings, const RawString& path, FailedFiles* failed) {
+uint32_t WalkFolder(const FileTimeSettings& settings, const RawString& folder, FailedFiles* failed,
+                    FileTimeJournal* journal);
+
+uint32_t WalkPath(const FileTimeSettings& settings, const RawString& path, FailedFiles* failed,
+                  FileTimeJournal* journal) {
     const DWORD attributes = RawLayer::FileAttributes(RawLayer::LongPathForm(path));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return ApplyToFolder(settings, path, failed);
+        return WalkFolder(settings, path, failed, journal);
     }
-    return Failure(ApplyToFile(settings, path), path, failed);
+    return ChangeFile(settings, path, path, failed, journal);
 }
 
-uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder, FailedFiles* failed) {
+uint32_t WalkFolder(const FileTimeSettings& settings, const RawString& folder, FailedFiles* failed,
+                    FileTimeJournal* journal) {
     // Depth first through a stack of open enumerators rather than recursion, so the deepest
     // tree the file system holds cannot exhaust the thread's stack. The walk runs in the long
     // form: paths below a folder pass MAX_PATH, and names that plain paths would alter (a
@@ -126,7 +146,7 @@ uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder
         }
         const DWORD attributes = current.Attributes();
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            failures += Failure(ApplyToFile(settings, current.FullPath()), shown.Of(current.FullPath()), failed);
+            failures += ChangeFile(settings, current.FullPath(), shown.Of(current.FullPath()), failed, journal);
         } else if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             // Folder links are not entered: they may lead back up the tree or off it.
             open.push_back(std::make_unique<RawFindFile>(current.FullPath()));
@@ -135,26 +155,64 @@ uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder
     return failures;
 }
 
+// The journal's last batch is changed before a walk reports.
+uint32_t Finished(FileTimeJournal* journal, FailedFiles* failed) { return journal ? journal->Commit(failed) : 0; }
+
+}  // namespace
+
+RawString FailedFiles::Listed(uint32_t count) const {
+    static const RawString kLineEnd("\r\n"), kMore("\r\n...");
+    RawString text;
+    for (const RawString& name : names) {
+        if (!text.IsEmpty()) text.Concat(kLineEnd);
+        text.Concat(name);
+    }
+    if (count > static_cast<uint32_t>(names.Count())) text.Concat(kMore);
+    return text;
+}
+
+FileTimeCalls& FileTimeEntries() {
+    static FileTimeCalls entries = {&PlatformGetTimes, &PlatformSetTimes};
+    return entries;
+}
+
+uint32_t ApplyToAll(const FileTimeSettings& settings, const RawStringList& paths, FailedFiles* failed,
+                    FileTimeJournal* journal) {
+    uint32_t failures = 0;
+    for (const RawString& path : paths) {
+        failures += WalkPath(settings, RawString(path), failed, journal);
+    }
+    return failures + Finished(journal, failed);
+}
+
+uint32_t ApplyToPath(const FileTimeSettings& settings, const RawString& path, FailedFiles* failed,
+                     FileTimeJournal* journal) {
+    return WalkPath(settings, path, failed, journal) + Finished(journal, failed);
+}
+
+uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder, FailedFiles* failed,
+                       FileTimeJournal* journal) {
+    return WalkFolder(settings, folder, failed, journal) + Finished(journal, failed);
+}
+
 bool ApplyToFile(const FileTimeSettings& settings, const RawString& path) {
+    FileHandle file;
+    FileTimes times;
+    if (!OpenFileTimes(RawLayer::LongPathForm(path), file, times) || !MergeSelected(settings, times)) return false;
+    return WriteFileTimes(file, times);
+}
+
+bool OpenFileTimes(const RawString& path, FileHandle& file, FileTimes& times) {
     // GetFileTime needs read-attribute access, which GENERIC_WRITE alone does not grant on
     // Windows. It takes no part in sharing checks, so no file that opened before is refused.
     const DWORD access = GENERIC_WRITE | FILE_READ_ATTRIBUTES;
-    FileHandle file;
-    file.Attach(
-        RawLayer::OpenFile(RawLayer::LongPathForm(path), access, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL),
-        access);
-    if (!file.IsOpen()) {
-        return false;
-    }
-    FILETIME creation{};
-    FILETIME lastAccess{};
-    FILETIME lastWrite{};
+    file.Attach(RawLayer::OpenFile(path, access, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL), access);
     // Times that cannot be read are not merged into zero: the file is left alone.
-    if (!FileTimeEntries().getTimes(file, &creation, &lastAccess, &lastWrite)) {
-        return false;
-    }
-    MergeSelected(settings, &creation, &lastAccess, &lastWrite);
-    const bool written = FileTimeEntries().setTimes(file, &creation, &lastAccess, &lastWrite);
+    return file.IsOpen() && FileTimeEntries().getTimes(file, &times.creation, &times.lastAccess, &times.lastWrite);
+}
+
+bool WriteFileTimes(FileHandle& file, const FileTimes& times) {
+    const bool written = FileTimeEntries().setTimes(file, &times.creation, &times.lastAccess, &times.lastWrite);
     const bool closed = file.Close();
     return written && closed;
 }

@@ -21,23 +21,43 @@ struct FailedFiles {
         if (names.Count() < keep) names.Add(path);
     }
 
+    // The names kept, one a line, and "..." when count failures are more.
+    RawLayer::RawString Listed(uint32_t count) const;
+
     int32_t keep;                   // names kept at most
     RawLayer::RawStringList names;  // in the order the failures happened
 };
 
+class FileTimeJournal;
+
 // Each returns the number of files whose times could not be changed: a target that is missing
 // or cannot be opened for writing, times that could not be read or written, a folder that
 // could not be read. Nothing is shown to the user; failed (may be null) keeps the first names.
+// With a journal (may be null; borrowed) every file's old and new times go into it, and its
+// batches are written ahead of their changes; all changes are made when the call returns.
 uint32_t ApplyToAll(const FileTimeSettings& settings, const RawLayer::RawStringList& paths,
-                    FailedFiles* failed = nullptr);
-uint32_t ApplyToPath(const FileTimeSettings& settings, const RawLayer::RawString& path,
-                     FailedFiles* failed = nullptr);
+                    FailedFiles* failed = nullptr, FileTimeJournal* journal = nullptr);
+uint32_t ApplyToPath(const FileTimeSettings& settings, const RawLayer::RawString& path, FailedFiles* failed = nullptr,
+                     FileTimeJournal* journal = nullptr);
 // Every file below folder at any depth; folders' own times never change and folder links
 // (reparse points) below it are not entered.
 uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawLayer::RawString& folder,
-                       FailedFiles* failed = nullptr);
+                       FailedFiles* failed = nullptr, FileTimeJournal* journal = nullptr);
 // True when the file's times were written.
 bool ApplyToFile(const FileTimeSettings& settings, const RawLayer::RawString& path);
+
+// A file's three times.
+struct FileTimes {
+    FILETIME creation{};
+    FILETIME lastAccess{};
+    FILETIME lastWrite{};
+};
+
+// Opens the file (path as handed to the platform) for changing its times and reads them;
+// false when either fails, the last error telling why.
+bool OpenFileTimes(const RawLayer::RawString& path, RawLayer::FileHandle& file, FileTimes& times);
+// Writes the three times, flushes and closes; true when all of it succeeded.
+bool WriteFileTimes(RawLayer::FileHandle& file, const FileTimes& times);
 
 // The calls that read and write a file's three times: the platform's by default. Tests swap
 // them to see what is handed over (Wine keeps no creation time to read back) or to fail a read.

@@ -34,9 +34,9 @@ RawString ResolveAgainstProgram(const RawString& path) {
     return RawLayer::ResolvePath(path, RawLayer::ModuleDirectory(RawLayer::Utf8));
 }
 
-// One entry's effect; texts with a value: D, T, M, s; NoTag* words are targets.
+// One entry's effect; texts with a value: D, T, M, s, O, U; NoTag* words are targets.
 void TakeEntry(FileTimeJob& job, const RawParameterUnit& entry) {
-    static const RawString kDate("D"), kTime("T"), kMSec("M"), kSource("s");
+    static const RawString kDate("D"), kTime("T"), kMSec("M"), kSource("s"), kUndo("U"), kOffset("O");
     const RawString& name = entry.name;
     if (uint16_t flag = OptionFlag(name)) {
         job.settings.flags |= flag;
@@ -52,6 +52,12 @@ void TakeEntry(FileTimeJob& job, const RawParameterUnit& entry) {
         job.msecText = entry.value;
     } else if (name.Equals(kSource)) {
         job.sourcePath = entry.value.IsEmpty() ? RawString() : ResolveAgainstProgram(entry.value);
+    } else if (name.Equals(kOffset)) {
+        // Start-up refused a text that does not parse, and -O beside the value options.
+        job.settings.shift = ParseOffset(entry.value, job.settings.shiftTicks);
+    } else if (name.Equals(kUndo)) {
+        job.undo = true;
+        job.undoPath = entry.value.IsEmpty() ? RawString() : ResolveAgainstProgram(entry.value);
     } else if (name.MatchesAt(0, NoTagPrefix(), NoTagPrefix().Length())) {
         job.targets.Add(ResolveAgainstProgram(entry.value));
     }

@@ -14,11 +14,13 @@ struct FileTimeJob {
 
     RawLayer::RawProfile configProfile;  // the "ConfigFile" profile
     FileTimeSettings settings;
-    RawLayer::RawString dateText;    // -D
-    RawLayer::RawString timeText;    // -T
-    RawLayer::RawString msecText;    // -M
-    RawLayer::RawString sourcePath;  // -s, resolved; empty when none
+    RawLayer::RawString dateText;     // -D
+    RawLayer::RawString timeText;     // -T
+    RawLayer::RawString msecText;     // -M
+    RawLayer::RawString sourcePath;   // -s, resolved; empty when none
     RawLayer::RawStringList targets;  // resolved, in command-line order
+    bool undo = false;                // -U: put a run's old times back
+    RawLayer::RawString undoPath;     // -U's journal, resolved; empty: the newest
 };
 
 FileTimeJob& Job();

@@ -324,4 +324,67 @@ void FileTimeSettings::ParseMSec(const RawString& text) {
     MergeParts(value, parts, WithParts(flags, UseMSec));
 }
 
+namespace {
+
+// Digits from pos, at least least and at most most of them; pos moves past them.
+bool ReadDigits(const RawString& text, int32_t& pos, int32_t least, int32_t most, int64_t& value) {
+    value = 0;
+    int32_t count = 0;
+    for (; count < most && pos < text.Length(); ++count, ++pos) {
+        const uint32_t unit = text.UnitAt(pos);
+        if (unit < '0' || unit > '9') break;
+        value = value * 10 + (unit - '0');
+    }
+    return count >= least;
+}
+
+bool ReadUnit(const RawString& text, int32_t& pos, uint32_t unit) {
+    if (text.UnitAt(pos) != unit || pos >= text.Length()) return false;
+    ++pos;
+    return true;
+}
+
+constexpr int64_t kTicksPerMillisecond = 10000;
+constexpr int64_t kTicksPerSecond = 1000 * kTicksPerMillisecond;
+// Days are bounded so that no offset overflows: far more than the calendar spans.
+constexpr int32_t kMostDayDigits = 7;
+
+}  // namespace
+
+bool ParseOffset(const RawString& text, int64_t& ticks) {
+    int32_t pos = 0;
+    const bool negative = text.UnitAt(0) == '-';
+    if (negative || text.UnitAt(0) == '+') pos = 1;
+    int64_t days = 0, hours = 0, minutes = 0, seconds = 0, milliseconds = 0;
+    const int32_t first = pos;
+    if (!ReadDigits(text, pos, 1, kMostDayDigits, hours)) return false;
+    if (ReadUnit(text, pos, '.')) {
+        days = hours;
+        if (!ReadDigits(text, pos, 1, 2, hours) || hours > 23) return false;
+    } else if (pos - first > 2 || hours > 23) {
+        return false;  // a day or more is written with days
+    }
+    if (!ReadUnit(text, pos, ':') || !ReadDigits(text, pos, 2, 2, minutes) || minutes > 59) return false;
+    if (!ReadUnit(text, pos, ':') || !ReadDigits(text, pos, 2, 2, seconds) || seconds > 59) return false;
+    if (ReadUnit(text, pos, '.') && !ReadDigits(text, pos, 3, 3, milliseconds)) return false;
+    if (pos != text.Length()) return false;
+    const int64_t total =
+        (((days * 24 + hours) * 60 + minutes) * 60 + seconds) * kTicksPerSecond + milliseconds * kTicksPerMillisecond;
+    ticks = negative ? -total : total;
+    return true;
+}
+
+bool ShiftFileTime(const FILETIME& time, int64_t ticks, FILETIME& shifted) {
+    const int64_t count = static_cast<int64_t>((uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    // Counts past 2^63 have no calendar form.
+    if (count < 0 || (ticks > 0 && count > INT64_MAX - ticks)) return false;
+    const int64_t moved = count + ticks;
+    if (moved < 0) return false;
+    const FILETIME result{static_cast<DWORD>(uint64_t(moved) & 0xFFFFFFFFu), static_cast<DWORD>(uint64_t(moved) >> 32)};
+    FileTimeValue check;
+    if (!check.SetFromFileTime(result)) return false;
+    shifted = result;
+    return true;
+}
+
 }  // namespace AppLayer

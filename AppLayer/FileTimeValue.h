@@ -81,6 +81,9 @@ FILETIME MergeIntoFileTime(const FileTimeValue& chosen, uint16_t flags, const FI
 struct FileTimeSettings {
     uint16_t flags = 0;
     FileTimeValue value;
+    // -O: each selected time moves by shiftTicks (100 ns) instead of taking the chosen parts.
+    bool shift = false;
+    int64_t shiftTicks = 0;
 
     // Takes the parts of other named by partMask (UseDate | UseTime | UseMSec bits).
     void AssignValue(const FileTimeValue& other, uint16_t partMask);
@@ -91,6 +94,14 @@ struct FileTimeSettings {
     void ParseTime(const RawLayer::RawString& text);
     void ParseMSec(const RawLayer::RawString& text);
 };
+
+// "[+|-][Days.]hh:mm:ss[.mmm]" as signed 100-ns ticks: hours of one or two digits below 24,
+// minutes and seconds of two digits below 60, milliseconds of three digits. False for any
+// other text.
+bool ParseOffset(const RawLayer::RawString& text, int64_t& ticks);
+// The instant time moved by ticks; false, shifted untouched, when the result lies before
+// 1601-01-01 or past the last calendar time.
+bool ShiftFileTime(const FILETIME& time, int64_t ticks, FILETIME& shifted);
 
 // The platform's time zone record, read once per process on first use: today's rules.
 const TIME_ZONE_INFORMATION& ProcessTimeZone();

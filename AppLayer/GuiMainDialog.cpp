@@ -63,6 +63,9 @@ const RawLocaleRecord* MainDialogTable() {
         {kTagSourceUnreadable, "The time of this file could not be read, so the chosen time stays as it was:"},
         {kTagTargetFailed, "The times of %1 files could not be changed:"},
         {kTagRestartFailed, "The program could not be started again, so it stays open:"},
+        {kTagJournalNotBegun, "The undo journal could not be written, so no file was changed:"},
+        {kTagJournalFailed, "The undo journal could not be written, so the times of %1 files were not changed:"},
+        {kTagUndoFailed, "The times of %1 files could not be put back:"},
         {"", ""},
     };
     return table;

@@ -128,6 +128,7 @@ private:
     void Select(GuiTimeRow& row, uint16_t mode);
     void TakeSource();
     void ApplyToTargets();
+    void UndoLastChange();
     void SwitchUtc();
     void SetFlag(WinLayer::WinCheckBox& check, uint16_t flag);
     void Close();

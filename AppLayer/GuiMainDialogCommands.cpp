@@ -4,6 +4,8 @@
 
 #include "AppLayer/FileTimeApply.h"
 #include "AppLayer/FileTimeJob.h"
+#include "AppLayer/FileTimeJournal.h"
+#include "AppLayer/FileTimeUndo.h"
 #include "AppLayer/GuiMainDialog.h"
 #include "AppLayer/GuiMainDialogIds.h"
 #include "AppLayer/GuiSelectDialog.h"
@@ -80,6 +82,8 @@ void GuiMainDialog::HandleCommand(WinView* source, int code) {
             return Close();
         case kCommandRestart:
             return Restart();
+        case kCommandUndoLastChange:
+            return UndoLastChange();
         case kCommandUseDate:
             return SetRow(c.date, UseDate, c.date.use.checked);
         case kCommandUseTime:
@@ -219,18 +223,28 @@ void GuiMainDialog::SwitchUtc() {
 }
 
 // A drop where everything changed says nothing; otherwise one box says how many files failed
-// and names the first few.
+// and names the first few. Every drop is journalled: a drop that could not be taken back is
+// not made, and a journal that fails part way stops the changes there.
 void GuiMainDialog::ApplyToTargets() {
+    FileTimeJournal journal;
+    const RawString folder = JournalFolderBeside(gui_.profile.FilePath());
+    if (!journal.Begin(folder)) return Warn(kTagJournalNotBegun, journal.Path().IsEmpty() ? folder : journal.Path());
     FailedFiles failed(kFailedNamesShown);
-    const uint32_t count = ApplyToAll(*settings_, controls_.targetBox.DroppedNames(), &failed);
+    const uint32_t count = ApplyToAll(*settings_, controls_.targetBox.DroppedNames(), &failed, &journal);
     if (count == 0) return;
-    RawString names;
-    for (const RawString& name : failed.names) {
-        if (!names.IsEmpty()) names.Concat(RawString("\r\n"));
-        names.Concat(name);
-    }
-    if (count > static_cast<uint32_t>(failed.names.Count())) names.Concat(RawString("\r\n..."));
-    Warn(kTagTargetFailed, names, count);
+    if (!journal.Failed()) return Warn(kTagTargetFailed, failed.Listed(count), count);
+    RawString detail(journal.Path());
+    detail.Concat(RawString("\r\n"), failed.Listed(count));
+    Warn(kTagJournalFailed, detail, count);
+}
+
+// The newest run not undone is put back; one box names the files that could not be. Runs on
+// the calling thread, as a drop does.
+void GuiMainDialog::UndoLastChange() {
+    FailedFiles failed(kFailedNamesShown);
+    const UndoResult undone = UndoNewest(JournalFolderBeside(gui_.profile.FilePath()), &failed);
+    if (undone.outcome == UndoOutcome::SomeFailed)
+        Warn(kTagUndoFailed, failed.Listed(undone.failures), undone.failures);
 }
 
 void GuiMainDialog::Close() {

@@ -1,6 +1,6 @@
 // Command numbers of the main dialog and the tags of its texts in the language file (table
 // "MainDlg"). Buttons and check boxes report their command number as the notification code of
-// WM_COMMAND; the dialog itself receives the restart and font notifications with identifier 0.
+// WM_COMMAND; the dialog itself receives the restart, font and undo notifications with identifier 0.
 #pragma once
 
 #include "RawLayer/RawList.h"
@@ -30,6 +30,7 @@ constexpr int kCommandShowUtc = 4366;
 constexpr int kCommandSetCreation = 4367;
 constexpr int kCommandSetLastWrite = 4368;
 constexpr int kCommandSetLastAccess = 4369;
+constexpr int kCommandUndoLastChange = 4370;  // posted by the window menu's undo item
 
 // Text tags, in the order of the controls.
 constexpr const char* kTagDateTag = "DateTag";
@@ -52,5 +53,8 @@ constexpr const char* kTagCloseButton = "CloseButton";
 constexpr const char* kTagSourceUnreadable = "SourceUnreadable";
 constexpr const char* kTagTargetFailed = "TargetFailed";
 constexpr const char* kTagRestartFailed = "RestartFailed";
+constexpr const char* kTagJournalNotBegun = "JournalNotBegun";
+constexpr const char* kTagJournalFailed = "JournalFailed";
+constexpr const char* kTagUndoFailed = "UndoFailed";
 
 }  // namespace AppLayer

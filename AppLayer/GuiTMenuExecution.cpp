@@ -1,9 +1,11 @@
 #include "AppLayer/GuiTMenuExecution.h"
 
+#include "AppLayer/FileTimeJournal.h"
 #include "AppLayer/GuiMainDialogIds.h"
 #include "AppLayer/StartUp.h"
 #include "RawLayer/RawLanguageTexts.h"
 #include "RawLayer/RawPath.h"
+#include "RawLayer/RawProductName.h"
 #include "RawLayer/RawShell.h"
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinFontParameters.h"
@@ -29,6 +31,7 @@ const RawLocaleRecord* TitleMenuTable() {
         {"SelectLanguage", "Select language."},
         {"OpenGuiProfile", "Open gui profile."},
         {"SelectWindowFont", "Select window font."},
+        {"UndoLastChange", "Undo last change."},
         {"LanguageNotSaved", "The language could not be written to the GUI profile.\nThe program keeps its language."},
         {"FontNotSaved", "The window font could not be written to the GUI profile."},
         {"", ""},
@@ -38,7 +41,8 @@ const RawLocaleRecord* TitleMenuTable() {
 
 struct Tags {
     RawString help{"ViewHelp"}, move{"MoveToPrimaryScreen"}, language{"SelectLanguage"}, profile{"OpenGuiProfile"},
-        font{"SelectWindowFont"}, languageNotSaved{"LanguageNotSaved"}, fontNotSaved{"FontNotSaved"};
+        font{"SelectWindowFont"}, undo{"UndoLastChange"}, languageNotSaved{"LanguageNotSaved"},
+        fontNotSaved{"FontNotSaved"};
 };
 
 const Tags& Tag() {
@@ -94,17 +98,25 @@ void GuiTMenuExecution::DestroyOwnPopups() {
 }
 
 const RawString& GuiTMenuExecution::VersionText() {
-    static const RawString text("Version 1.03.2024.0907");
+    static const RawString text = [] {
+        RawString version("Version ");
+        version.Concat(RawLayer::ProductVersion());
+        return version;
+    }();
     return text;
 }
 
 void GuiTMenuExecution::BuildMenu(HMENU&) {}
 
 void GuiTMenuExecution::UpdateMenu(HMENU& systemMenu) {
-    if (built_ || !systemMenu) return;
-    built_ = true;
-    help_.SetUp(configProfile_);
-    InsertItems(systemMenu);
+    if (!systemMenu) return;
+    if (!built_) {
+        built_ = true;
+        help_.SetUp(configProfile_);
+        InsertItems(systemMenu);
+    }
+    const UINT state = NewestJournal(JournalFolderBeside(guiProfile_.FilePath())).IsEmpty() ? MF_GRAYED : MF_ENABLED;
+    EnableMenuItem(systemMenu, kMenuUndoLastChange, MF_BYCOMMAND | state);
 }
 
 void GuiTMenuExecution::InsertItems(HMENU systemMenu) {
@@ -119,7 +131,8 @@ void GuiTMenuExecution::InsertItems(HMENU systemMenu) {
     InsertLanguageItem(systemMenu);
     InsertMenuText(systemMenu, 6, kAtPosition, kMenuOpenGuiProfile, texts.Text(tag.profile));
     InsertMenuText(systemMenu, 7, kAtPosition, kMenuWindowFont, texts.Text(tag.font));
-    InsertSeparator(systemMenu, 8);
+    InsertMenuText(systemMenu, kMenuUndoPosition, kAtPosition, kMenuUndoLastChange, texts.Text(tag.undo));
+    InsertSeparator(systemMenu, 9);
 }
 
 // One manual: a command; none: the same command grayed; more: a submenu of the manuals.
@@ -176,6 +189,9 @@ void GuiTMenuExecution::ExecuteCommand(WPARAM command) {
             return;
         case kMenuWindowFont:
             ChooseWindowFont();
+            return;
+        case kMenuUndoLastChange:
+            PostToDialog(kCommandUndoLastChange);  // the dialog does its long work itself
             return;
         default:
             break;

@@ -22,11 +22,13 @@ constexpr UINT kMenuHelp = 4109;
 constexpr UINT kMenuMoveToPrimaryScreen = 4110;
 constexpr UINT kMenuOpenGuiProfile = 4111;
 constexpr UINT kMenuWindowFont = 4112;
+constexpr UINT kMenuUndoLastChange = 4143;
 
-// Position of the items in the window menu: the first nine entries.
+// Position of the items in the window menu: the first ten entries.
 constexpr UINT kMenuHelpPosition = 2;
 constexpr UINT kMenuLanguagePosition = 5;
-constexpr UINT kMenuItemCount = 9;
+constexpr UINT kMenuUndoPosition = 8;
+constexpr UINT kMenuItemCount = 10;
 
 class GuiTMenuExecution : public WinLayer::WinTMenuExecution {
 public:
@@ -38,7 +40,8 @@ public:
 
     // Nothing: the items are added when the menu first opens.
     void BuildMenu(HMENU& systemMenu) override;
-    // Adds the items the first time; later calls do nothing.
+    // Adds the items the first time; each time the undo item is grayed when there is nothing
+    // to undo.
     void UpdateMenu(HMENU& systemMenu) override;
     void ExecuteCommand(WPARAM command) override;
 

@@ -2,6 +2,8 @@
 
 #include "AppLayer/FileTimeApply.h"
 #include "AppLayer/FileTimeJob.h"
+#include "AppLayer/FileTimeJournal.h"
+#include "AppLayer/FileTimeUndo.h"
 #include "AppLayer/GuiMainDialog.h"
 #include "AppLayer/GuiProfile.h"
 #include "RawLayer/RawCommandLine.h"
@@ -29,6 +31,38 @@ const RawString& CommonSection() {
 
 const RawString& ProgramKey() {
     static const RawString text("Program");
+    return text;
+}
+
+// -O moves times by an offset: the options that choose a value or its parts say nothing with
+// it, its text must parse, and it needs targets (the dialog shows no offset, so it must not
+// open with one). Names the first bad text in badText (badOffset set).
+bool OffsetOptionsAreSound(const RawParameterList& parameters, bool& badOffset, RawString& badText) {
+    static const RawString kOffset("O"), kTarget("NoTag");
+    static const RawString kValueOptions[] = {"D", "T", "M", "s", "d", "t", "m"};
+    if (!parameters.Find(kOffset)) return true;
+    bool targets = false;
+    for (const RawParameterUnit& entry : parameters) {
+        targets = targets || entry.name.MatchesAt(0, kTarget, kTarget.Length());
+        for (const RawString& option : kValueOptions) {
+            if (entry.name.Equals(option)) return false;
+        }
+        int64_t ticks = 0;
+        if (entry.name.Equals(kOffset) && !ParseOffset(entry.value, ticks)) {
+            badOffset = true;
+            badText = entry.value;
+            return false;
+        }
+    }
+    return targets;
+}
+
+// The usage text, after the offset text that could not be read when there is one.
+RawString UsageMessage(bool badOffset, const RawString& badText) {
+    static const RawString kBadOffset("Bad offset: \""), kEnd("\"\r\n");
+    if (!badOffset) return UsageText();
+    RawString text(kBadOffset);
+    text.Concat(badText, kEnd, UsageText());
     return text;
 }
 
@@ -75,7 +109,7 @@ void ReadCommonSection(const RawString& mainProfilePath, RawString& guiProfilePa
 const RawString& UsageText() {
     static const RawString text(
         "Arguments = [-u] [-c] [-w] [-a] [-d] [-t] [-m] [-s SourceFile] [-D Date] [-T Time] [-M MSec] "
-        "[File/Folder]*");
+        "[File/Folder]*\r\nor [-c] [-w] [-a] -O [+|-][Days.]hh:mm:ss[.mmm] [File/Folder]*\r\nor -U [JournalFile]");
     return text;
 }
 
@@ -88,10 +122,14 @@ RawString MainProfilePath() {
 }
 
 StartResult StartUp(HINSTANCE instance, RawParameterList& parameters) {
-    static const RawString kHelp("h");
+    static const RawString kHelp("h"), kUndo("U");
     RawLayer::ParseCommandLine(parameters);
-    if (parameters.Find(kHelp)) {
-        WinLayer::ShowWarning(UsageText(), ProductName());
+    // An undo takes nothing else: options or targets beside it would say something it ignores.
+    bool badOffset = false;
+    RawString badText;
+    if (parameters.Find(kHelp) || (parameters.Find(kUndo) && parameters.Count() > 1) ||
+        !OffsetOptionsAreSound(parameters, badOffset, badText)) {
+        WinLayer::ShowWarning(UsageMessage(badOffset, badText), ProductName());
         return StartResult::Stop;
     }
     WinLayer::Environment().SetInstance(instance);
@@ -117,13 +155,29 @@ int ProgramEntry(HINSTANCE instance) {
     StartResult start = StartUp(instance, parameters);
     if (start == StartResult::Stop) return kExitStopped;
     FileTimeJob& job = Job();
+    if (job.undo) return RunUndoMode(job);
     if (job.targets.Count() == 0) return RunDialogMode(job, start == StartResult::SourceUnreadable);
     return RunCommandLineMode(job, start);
 }
 
 int RunCommandLineMode(const FileTimeJob& job, StartResult start) {
     if (start == StartResult::SourceUnreadable) return kExitFilesFailed;
-    return ApplyToAll(job.settings, job.targets) == 0 ? kExitDone : kExitFilesFailed;
+    // Without a journal there would be no way back: the run is refused.
+    FileTimeJournal journal;
+    if (!journal.Begin(JournalFolder())) return kExitNoJournal;
+    return ApplyToAll(job.settings, job.targets, nullptr, &journal) == 0 ? kExitDone : kExitFilesFailed;
+}
+
+int RunUndoMode(const FileTimeJob& job) {
+    const UndoResult result = job.undoPath.IsEmpty() ? UndoNewest(JournalFolder()) : UndoJournal(job.undoPath);
+    switch (result.outcome) {
+        case UndoOutcome::Done:
+            return kExitDone;
+        case UndoOutcome::SomeFailed:
+            return kExitFilesFailed;
+        default:
+            return kExitNothingToUndo;
+    }
 }
 
 }  // namespace AppLayer

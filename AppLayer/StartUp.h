@@ -11,9 +11,11 @@
 namespace AppLayer {
 
 // Process exit codes.
-constexpr int kExitDone = 0;         // every file reached was changed; or the dialog closed
-constexpr int kExitStopped = 1;      // usage shown, or the main profile was rejected
-constexpr int kExitFilesFailed = 2;  // a file could not be changed, or the source time could not be read
+constexpr int kExitDone = 0;           // every file reached was changed; or the dialog closed
+constexpr int kExitStopped = 1;        // usage shown, or the main profile was rejected
+constexpr int kExitFilesFailed = 2;    // a file could not be changed, or the source time could not be read
+constexpr int kExitNothingToUndo = 1;  // -U found no journal to undo
+constexpr int kExitNoJournal = 3;      // the undo journal could not be written: nothing was changed
 
 enum class StartResult {
     Stop,              // end with kExitStopped
@@ -32,9 +34,14 @@ StartResult LoadSettings(const RawLayer::RawString& mainProfilePath, const RawLa
 
 struct FileTimeJob;
 
-// Command-line mode: changes the job's targets; kExitDone when every file was changed, else
-// (a file not changed, or no source time to apply) kExitFilesFailed.
+// Command-line mode: changes the job's targets, journalled; kExitDone when every file was
+// changed, else (a file not changed, or no source time to apply) kExitFilesFailed; a run whose
+// journal cannot be begun changes nothing (kExitNoJournal).
 int RunCommandLineMode(const FileTimeJob& job, StartResult start);
+
+// -U: the job's journal, or the newest one not undone, put back; kExitDone when every file
+// went back, kExitFilesFailed when one did not, kExitNothingToUndo without a journal.
+int RunUndoMode(const FileTimeJob& job);
 
 // The whole program; returns the process exit code.
 int ProgramEntry(HINSTANCE instance);

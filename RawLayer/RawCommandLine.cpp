@@ -36,10 +36,29 @@ RawString PositionalName(int32_t number) {
     return name;
 }
 
+// The offset option's value may be negative: a minus followed by a digit is its value there.
+bool TakesSignedValue(const RawString& name, const RawString& text, int32_t pos) {
+    static const RawString kOffset("O");
+    const uint32_t next = text.UnitAt(pos + 1);
+    return name.Equals(kOffset) && text.UnitAt(pos) == kMinus && next >= '0' && next <= '9';
+}
+
+// The word at pos, whatever it begins with.
+RawString ReadWord(const RawString& text, int32_t& pos) {
+    const int32_t first = pos;
+    const int32_t last = text.FindFirstOf(ArgumentBlanks(), first);
+    pos = text.SkipAll(ArgumentBlanks(), last);
+    return RawString::FromRange(text, first, last);
+}
+
 // Reads the option whose minus is at pos and appends its entry.
 void ReadOption(const RawString& text, int32_t& pos, RawParameterList& out) {
     ++pos;
     RawString name = ReadArgumentToken(text, pos);
+    if (!name.IsEmpty() && TakesSignedValue(name, text, pos)) {
+        out.Add(name, ReadWord(text, pos));
+        return;
+    }
     if (name.IsEmpty() || IsValueLessOption(name) || text.UnitAt(pos) == kMinus) {
         out.Add(name);
         return;

@@ -193,6 +193,8 @@ bool FileHandle::SetTimes(const FILETIME* creation, const FILETIME* lastAccess, 
     return IsOpen() && SetFileTime(handle_, creation, lastAccess, lastWrite) != FALSE;
 }
 
+bool FileHandle::Flush() { return IsOpen() && FlushFileBuffers(handle_) != FALSE; }
+
 bool FileHandle::Close() {
     if (!IsOpen()) return true;
     const bool writing = (access_ & GENERIC_WRITE) != 0;

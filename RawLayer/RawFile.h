@@ -65,6 +65,8 @@ public:
     bool Size(uint64_t* size) const;
     bool GetTimes(FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) const;
     bool SetTimes(const FILETIME* creation, const FILETIME* lastAccess, const FILETIME* lastWrite);
+    // Writes what the system holds of the file to the disk.
+    bool Flush();
     // Flushes when opened for writing, then closes. False when the flush or the close failed;
     // true when nothing was open.
     bool Close();

@@ -313,6 +313,11 @@ bool RawLineFile::WriteLine(const RawString& text) {
     return WriteBytes(kBytes, 2);
 }
 
+bool RawLineFile::Flush() {
+    if (!writing_ || state_ != LineFileState::Open) return false;
+    return file_.Flush() || Fail(LineFileState::WriteFailed);
+}
+
 bool RawLineFile::Close() {
     bool done = state_ == LineFileState::Open || state_ == LineFileState::EndOfFile;
     if (file_.IsOpen() && !file_.Close() && writing_) {

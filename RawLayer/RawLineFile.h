@@ -110,6 +110,8 @@ public:
     bool BeginWrite();
     bool WriteText(const RawString& text);
     bool WriteLine(const RawString& text);
+    // Puts everything written so far on the disk; the file stays open for more lines.
+    bool Flush();
 
     // Closes the file (flushing a written one). True when nothing had failed; an error state
     // stays until the next open. Resets the requested encoding, the flags and the detection.

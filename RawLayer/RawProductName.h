@@ -11,4 +11,10 @@ inline const RawString& ProductName() {
     return name;
 }
 
+// The program's version, as the window menu and the undo journal name it.
+inline const RawString& ProductVersion() {
+    static const RawString version("1.03.2024.0907");
+    return version;
+}
+
 }  // namespace RawLayer

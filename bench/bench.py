@@ -1,6 +1,7 @@
 """Drives the benchmark: generates trees, runs Kairodex and the baseline alternately under the
 same Wine prefix, checks that every file was changed, and prints a table of figures."""
 import os
+import shutil
 import statistics
 import subprocess
 import sys
@@ -92,6 +93,35 @@ def window_start(program):
     return float(out.stdout.strip())
 
 
+def check_old(paths, label):
+    sample = paths[:: max(1, len(paths) // 200)] + paths[-1:]
+    wrong = [p for p in sample if int(os.stat(p).st_mtime) != OLD]
+    if wrong:
+        raise SystemExit("%s left %d of %d sampled files changed, e.g. %s" % (label, len(wrong), len(sample), wrong[0]))
+
+
+def compare_undo(top, runs):
+    """-U of a run over the tree against the baseline on the same tree: both open, read, set and
+    close every file once. Returns the ratio undo / baseline."""
+    paths = list(files_of(top))
+    target = windows_path(top)
+    times = {"undo": [], "baseline": []}
+    for run in range(runs):
+        for name in (["undo", "baseline"] if run % 2 == 0 else ["baseline", "undo"]):
+            reset(paths)
+            if name == "baseline":
+                times[name].append(timed([WINE, BASELINE, target]))
+                check(paths, name)
+                continue
+            subprocess.run(kairodex_argv(target), env=ENV, check=False)
+            os.sync()
+            times[name].append(timed([WINE, KAIRODEX, "-U"]))
+            check_old(paths, name)
+    u, b = statistics.median(times["undo"]), statistics.median(times["baseline"])
+    print("undo of 10,000 files: -U %.3f s, baseline %.3f s, ratio %.2f" % (u, b, u / b))
+    return u / b
+
+
 def compare_drop(top, runs):
     """A target drop delivered in-process to the real dialog against the command-line mode on
     the same tree; both set the same value. Returns the ratio drop / command line."""
@@ -158,7 +188,12 @@ def peak_memory_kib(argv):
 
 
 def main():
+    global KAIRODEX
     work = tempfile.mkdtemp(prefix="kairodex-bench-")
+    # A copy of the program in the work folder: the undo journals of the runs go beside its
+    # profile, and away with the folder.
+    os.makedirs(os.path.join(work, "program"))
+    KAIRODEX = shutil.copy(KAIRODEX, os.path.join(work, "program", "Kairodex.exe"))
     # One wineserver for the whole benchmark: otherwise it ends a few seconds after each program
     # and the next run pays for starting it and Wine's services again, which swamps the figures.
     # A server already running for the prefix is replaced: -p cannot be given to it.
@@ -204,16 +239,18 @@ def main():
         sd, sm = statistics.median(dialog), statistics.median(minimal)
         print("dialog start until painted: kairodex %.3f s, minimal window program %.3f s, ratio %.2f" % (sd, sm, sd / sm))
         rdrop = compare_drop(trees["10k"], 7)
+        rundo = compare_undo(trees["10k"], 5)
 
         m1k = peak_memory_kib(kairodex_argv(windows_path(trees["1k"])))
         m100k = peak_memory_kib(kairodex_argv(windows_path(trees["100k"])))
         growth = (m100k - m1k) / 1024.0
         print("peak memory (VmHWM): 1,000 files %.1f MiB, 100,000 files %.1f MiB" % (m1k / 1024.0, m100k / 1024.0))
         print("apply ratio 10k: %.2f, 100k: %.2f; start ratio: %.2f; memory growth: %.1f MiB; "
-              "dialog start ratio: %.2f; drop ratio 10k: %.2f" % (r10k, r100k, sk / st, growth, sd / sm, rdrop))
+              "dialog start ratio: %.2f; drop ratio 10k: %.2f; undo ratio 10k: %.2f"
+              % (r10k, r100k, sk / st, growth, sd / sm, rdrop, rundo))
     finally:
         subprocess.run([SERVER, "-k"], env=ENV, check=False)
-        subprocess.run(["rm", "-rf", work], check=False)
+        subprocess.run(["rm", "-rf", work, os.path.join(BUILD, "bench", "Journal")], check=False)
 
 
 main()

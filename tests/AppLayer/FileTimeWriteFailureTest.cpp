@@ -8,6 +8,7 @@
 #include "AppLayer/FileTimeApply.h"
 #include "AppLayer/FileTimeApplySupport.h"
 #include "AppLayer/FileTimeJob.h"
+#include "AppLayer/GuiProfile.h"
 #include "AppLayer/StartUp.h"
 
 using namespace AppLayer;
@@ -28,7 +29,20 @@ bool UnclosableSetTimes(FileHandle& file, const FILETIME* creation, const FILETI
     return written;
 }
 
-class FileTimeWriteFailureTest : public RecordingTest {};
+// The command line's journal goes beside a GUI profile in the scratch folder.
+class FileTimeWriteFailureTest : public RecordingTest {
+protected:
+    void SetUp() override {
+        RecordingTest::SetUp();
+        savedProfile_ = GuiProfileRecord().profile.FilePath();
+        GuiProfileRecord().profile.SetPath(Wide(scratch_.Below(L"gui.ini")));
+    }
+    void TearDown() override {
+        GuiProfileRecord().profile.SetPath(savedProfile_);
+        RecordingTest::TearDown();
+    }
+    RawLayer::RawString savedProfile_;
+};
 
 }  // namespace
 
@@ -55,6 +69,13 @@ TEST_F(FileTimeWriteFailureTest, FailedWriteOrCloseIsCountedAndEndsTheCommandLin
     }
 
     FileTimeEntries() = saved_;
+    // A journal that cannot be begun refuses the run: no way back, no change.
+    const FILETIME before = Utc(Time(2020, 1, 2, 3, 4, 5, 6));
+    ASSERT_TRUE(WriteTimes(file, nullptr, &before));
+    GuiProfileRecord().profile.SetPath(Wide(scratch_.Below(L"f.txt\\gui.ini")));
+    EXPECT_EQ(RunCommandLineMode(job, StartResult::Continue), kExitNoJournal);
+    EXPECT_EQ(UtcText(ReadTimes(file).lastWrite), UtcText(before));
+    GuiProfileRecord().profile.SetPath(Wide(scratch_.Below(L"gui.ini")));
     EXPECT_EQ(RunCommandLineMode(job, StartResult::Continue), kExitDone);
     EXPECT_EQ(UtcText(ReadTimes(file).lastWrite), UtcText(Utc(Time(2024, 9, 7, 12, 34, 56, 789))));
 }

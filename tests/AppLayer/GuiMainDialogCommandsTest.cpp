@@ -293,6 +293,23 @@ TEST(GuiMainDialogCommands, TargetDropChangesFilesAndFoldersAndNamesWhatFailed) 
     EXPECT_EQ(answer.boxes, 0);
 }
 
+// A drop that could not be taken back is not made: the box says so and names the journal folder.
+TEST(GuiMainDialogCommands, TargetDropWithoutAJournalChangesNothingAndSaysSo) {
+    TempFolder files;
+    const SYSTEMTIME old = MakeTime(2000, 1, 1, 0, 0, 0, 0);
+    const std::wstring plain = MakeFile(files, L"plain.txt", old);
+    MainDialogFixture fixture(kUtcAll);
+    ASSERT_TRUE(fixture.Start());
+    fixture.gui.profile.SetPath(AppLayerTest::Raw(files.Below(L"plain.txt\\gui.ini")));
+    BoxAnswerer answer;
+    fixture.Drop(fixture.Controls().targetBox, {plain});
+    ASSERT_EQ(answer.texts.size(), 1u);
+    EXPECT_NE(answer.texts[0].find(L"The undo journal could not be written, so no file was changed"),
+              std::wstring::npos);
+    EXPECT_NE(answer.texts[0].find(files.Below(L"plain.txt\\Journal")), std::wstring::npos);
+    EXPECT_EQ(Ticks(LastWrite(plain)), Ticks(Utc(old)));
+}
+
 TEST(GuiMainDialogCommands, EscapeKeepsTheDialogAndCloseEndsItOnce) {
     MainDialogFixture fixture;
     ASSERT_TRUE(fixture.Start());
@@ -337,8 +354,8 @@ TEST(GuiMainDialogCommands, TheRestoredRectangleIsStoredWhenMinimisedAndClosed) 
     ASSERT_TRUE(fixture.gui.profile.ReadSection(section, "MainDialog"));
     RECT stored = {};
     WinLayer::ReadRectParameters(section, "WindowRect", stored);
-    EXPECT_TRUE(EqualRect(&stored, &moved)) << stored.left << "," << stored.top << "," << stored.right << ","
-                                            << stored.bottom;
+    EXPECT_TRUE(EqualRect(&stored, &moved))
+        << stored.left << "," << stored.top << "," << stored.right << "," << stored.bottom;
 }
 
 TEST(GuiMainDialogCommands, SelectMergesTheChosenPartAndCancelKeepsTheValue) {

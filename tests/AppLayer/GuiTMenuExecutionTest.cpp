@@ -1,8 +1,6 @@
 // The window menu of the main dialog on a real dialog: the items added once at the first
 // opening, the help item by the number of manuals, and the commands that move the window,
 // choose a font and choose a language.
-#include "AppLayer/GuiTMenuExecution.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "AppLayer/GuiMainDialogIds.h"
+#include "AppLayer/GuiTMenuExecution.h"
 #include "GuiTestSupport.h"
 #include "RawLayer/RawLanguageTexts.h"
 #include "RawLayer/RawProfile.h"
@@ -124,12 +123,13 @@ TEST(GuiTMenuExecution, OpeningTheMenuTwiceAddsTheItemsOnceAtTheTop) {
         {5, WinLayer::kLanguageMenuAuto, L"Select language."},
         {6, kMenuOpenGuiProfile, L"Open gui profile."},
         {7, kMenuWindowFont, L"Select window font."},
+        {8, kMenuUndoLastChange, L"Undo last change."},
     };
     for (const Item& item : items) {
         EXPECT_EQ(GetMenuItemID(menu, static_cast<int>(item.position)), item.identifier) << item.position;
         EXPECT_EQ(ItemText(menu, item.position), item.text);
     }
-    for (UINT separator : {1u, 4u, 8u}) {
+    for (UINT separator : {1u, 4u, 9u}) {
         EXPECT_TRUE(GetMenuState(menu, separator, MF_BYPOSITION) & MF_SEPARATOR) << separator;
     }
     // Without a language file there is nothing to choose: the language item is grayed.
@@ -273,4 +273,19 @@ TEST(GuiTMenuExecution, LanguageChoiceWritesTheProfileBeforeAskingForTheRestart)
     EXPECT_EQ(Text(RawLayer::LanguageTexts().LanguageName()), "");
     ASSERT_EQ(answer.texts.size(), 1u);
     EXPECT_NE(answer.texts[0].find(L"could not be written"), std::wstring::npos);
+}
+
+// The undo item is usable while a journal beside the GUI profile waits to be undone, and hands
+// the undo to the dialog.
+TEST(GuiTMenuExecution, UndoItemIsGrayedWithoutAJournalAndAsksTheDialogToUndo) {
+    Fixture fixture;
+    HMENU menu = fixture.SystemMenu();
+    fixture.OpenMenu();
+    EXPECT_TRUE(GetMenuState(menu, kMenuUndoPosition, MF_BYPOSITION) & MF_GRAYED);
+    ASSERT_TRUE(CreateDirectoryW(fixture.folder.Below(L"Journal").c_str(), nullptr));
+    ASSERT_TRUE(TempFolder::Write(fixture.folder.Below(L"Journal\\Kairodex_Journal_20261208_190433_123.txt"), "x"));
+    fixture.OpenMenu();
+    EXPECT_FALSE(GetMenuState(menu, kMenuUndoPosition, MF_BYPOSITION) & MF_GRAYED);
+    fixture.Command(kMenuUndoLastChange);
+    EXPECT_EQ(fixture.dialog.commands, std::vector<int>{kCommandUndoLastChange});
 }

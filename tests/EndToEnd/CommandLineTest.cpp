@@ -66,10 +66,10 @@ TEST_F(CommandLine, LocalTimeFollowsTheZoneRulesOfItsOwnYear) {
         const wchar_t* date;
         uint64_t utc;
     } cases[] = {
-        {L"2005/03/20", UtcTime(2005, 3, 20, 17, 0, 0, 0)}, {L"2005/04/04", UtcTime(2005, 4, 4, 16, 0, 0, 0)},
+        {L"2005/03/20", UtcTime(2005, 3, 20, 17, 0, 0, 0)},  {L"2005/04/04", UtcTime(2005, 4, 4, 16, 0, 0, 0)},
         {L"2005/10/28", UtcTime(2005, 10, 28, 16, 0, 0, 0)}, {L"2005/10/31", UtcTime(2005, 10, 31, 17, 0, 0, 0)},
-        {L"2024/03/08", UtcTime(2024, 3, 8, 17, 0, 0, 0)}, {L"2024/03/11", UtcTime(2024, 3, 11, 16, 0, 0, 0)},
-        {L"2024/11/01", UtcTime(2024, 11, 1, 16, 0, 0, 0)}, {L"2024/11/04", UtcTime(2024, 11, 4, 17, 0, 0, 0)},
+        {L"2024/03/08", UtcTime(2024, 3, 8, 17, 0, 0, 0)},   {L"2024/03/11", UtcTime(2024, 3, 11, 16, 0, 0, 0)},
+        {L"2024/11/01", UtcTime(2024, 11, 1, 16, 0, 0, 0)},  {L"2024/11/04", UtcTime(2024, 11, 4, 17, 0, 0, 0)},
     };
     for (const auto& c : cases) {
         MakeFile(L"file.txt", winter);
@@ -185,9 +185,11 @@ TEST_F(CommandLine, UsageTextStopsWithExitCodeOneAndChangesNothing) {
     RunResult r = Run(L"-h file.txt");
     EXPECT_EQ(1u, r.exitCode);
     ASSERT_EQ(1u, r.boxes.size());
-    EXPECT_EQ(L"Kairodex|Arguments = [-u] [-c] [-w] [-a] [-d] [-t] [-m] [-s SourceFile] [-D Date] [-T Time] "
-              L"[-M MSec] [File/Folder]*",
-              r.boxes[0]);
+    EXPECT_EQ(
+        L"Kairodex|Arguments = [-u] [-c] [-w] [-a] [-d] [-t] [-m] [-s SourceFile] [-D Date] [-T Time] "
+        L"[-M MSec] [File/Folder]*\r\nor [-c] [-w] [-a] -O [+|-][Days.]hh:mm:ss[.mmm] [File/Folder]*\r\nor -U "
+        L"[JournalFile]",
+        r.boxes[0]);
     EXPECT_EQ(winter.lastWrite, GetTimes(box.Path(L"file.txt")).lastWrite);
 }
 

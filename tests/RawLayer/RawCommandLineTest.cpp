@@ -82,6 +82,10 @@ TEST(RawCommandLineTest, ParseTable) {
         {"\"a\"b", {"NoTag_1=a", "NoTag_2=b"}},
         {"-D\r\n2024\r\nfile", {"D=2024", "NoTag_1=file"}},
         {"-D-T x", {"D-T=x"}},
+        // Only the offset takes a negative value; a minus before a letter is still an option.
+        {"-O -1.00:00:30.500 f", {"O=-1.00:00:30.500", "NoTag_1=f"}},
+        {"-O +01:00:00 -O -w", {"O=+01:00:00", "O=", "w="}},
+        {"-M -5", {"M=", "5="}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);

@@ -1,0 +1,32 @@
+// Undo of a run: the times a journal recorded are put back, file by file, only where the file
+// still has what the run gave it. Writes no journal of its own.
+#pragma once
+
+#include <cstdint>
+
+#include "AppLayer/FileTimeApply.h"
+#include "RawLayer/RawString.h"
+
+namespace AppLayer {
+
+enum class UndoOutcome {
+    NothingToUndo,  // no journal, or the file named is none
+    Done,           // every file is back
+    SomeFailed,     // a file changed since, gone, or not writable
+};
+
+struct UndoResult {
+    UndoOutcome outcome = UndoOutcome::NothingToUndo;
+    uint32_t failures = 0;
+    RawLayer::RawString journal;  // the journal taken
+};
+
+// Puts back journalPath's times, the newest line first (a file named twice in the run goes
+// back to what it had before the first), then marks the journal undone. A time is put back
+// only when the file still has the run's new value; one that has another value leaves the
+// whole file as it is and counts as a failure, one back at its old value already is done.
+UndoResult UndoJournal(const RawLayer::RawString& journalPath, FailedFiles* failed = nullptr);
+// UndoJournal of the newest journal in folder not yet undone.
+UndoResult UndoNewest(const RawLayer::RawString& folder, FailedFiles* failed = nullptr);
+
+}  // namespace AppLayer
