@@ -49,12 +49,15 @@ bool NextEntry(RawFindFile& folder, bool* readToEnd) {
     return false;
 }
 
-// 1 after noting the name of a failure, 0 for a success.
-uint32_t Failure(bool changed, const RawString& path, FailedFiles* failed) {
+// 1 after noting the name of a failure, 0 for a success; both are counted for the control.
+uint32_t Failure(bool changed, const RawString& path, FailedFiles* failed, ApplyRunControl* control) {
+    if (control) (changed ? control->changed : control->failed).fetch_add(1, std::memory_order_relaxed);
     if (changed) return 0;
     if (failed) failed->Note(path);
     return 1;
 }
+
+bool Cancelled(const ApplyRunControl* control) { return control && control->cancel.load(std::memory_order_relaxed); }
 
 // The name of a path met in a walk as the user would know it: the walk's root, in the long
 // form, replaced by the folder as it was given.
@@ -90,23 +93,28 @@ FileTimeCalls& FileTimeEntries() {
     return entries;
 }
 
-uint32_t ApplyToAll(const FileTimeSettings& settings, const RawStringList& paths, FailedFiles* failed) {
+uint32_t ApplyToAll(const FileTimeSettings& settings, const RawStringList& paths, FailedFiles* failed,
+                    ApplyRunControl* control) {
     uint32_t failures = 0;
     for (const RawString& path : paths) {
-        failures += ApplyToPath(settings, RawString(path), failed);
+        if (Cancelled(control)) break;
+        failures += ApplyToPath(settings, RawString(path), failed, control);
     }
     return failures;
 }
 
-uint32_t ApplyToPath(const FileTimeSettings& settings, const RawString& path, FailedFiles* failed) {
+uint32_t ApplyToPath(const FileTimeSettings& settings, const RawString& path, FailedFiles* failed,
+                     ApplyRunControl* control) {
     const DWORD attributes = RawLayer::FileAttributes(RawLayer::LongPathForm(path));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return ApplyToFolder(settings, path, failed);
+        return ApplyToFolder(settings, path, failed, control);
     }
-    return Failure(ApplyToFile(settings, path), path, failed);
+    if (Cancelled(control)) return 0;
+    return Failure(ApplyToFile(settings, path), path, failed, control);
 }
 
-uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder, FailedFiles* failed) {
+uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder, FailedFiles* failed,
+                       ApplyRunControl* control) {
     // Depth first through a stack of open enumerators rather than recursion, so the deepest
     // tree the file system holds cannot exhaust the thread's stack. The walk runs in the long
     // form: paths below a folder pass MAX_PATH, and names that plain paths would alter (a
@@ -116,17 +124,18 @@ uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder
     open.push_back(std::make_unique<RawFindFile>(RawLayer::LongPathForm(folder)));
     const ShownPath shown(open.back()->Directory(), folder);
     uint32_t failures = 0;
-    while (!open.empty()) {
+    while (!open.empty() && !Cancelled(control)) {
         RawFindFile& current = *open.back();
         bool readToEnd = true;
         if (!NextEntry(current, &readToEnd)) {
-            failures += Failure(readToEnd, shown.Of(current.Directory()), failed);
+            if (!readToEnd) failures += Failure(false, shown.Of(current.Directory()), failed, control);
             open.pop_back();
             continue;
         }
         const DWORD attributes = current.Attributes();
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            failures += Failure(ApplyToFile(settings, current.FullPath()), shown.Of(current.FullPath()), failed);
+            failures +=
+                Failure(ApplyToFile(settings, current.FullPath()), shown.Of(current.FullPath()), failed, control);
         } else if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             // Folder links are not entered: they may lead back up the tree or off it.
             open.push_back(std::make_unique<RawFindFile>(current.FullPath()));

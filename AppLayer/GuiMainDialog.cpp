@@ -63,6 +63,8 @@ const RawLocaleRecord* MainDialogTable() {
         {kTagSourceUnreadable, "The time of this file could not be read, so the chosen time stays as it was:"},
         {kTagTargetFailed, "The times of %1 files could not be changed:"},
         {kTagRestartFailed, "The program could not be started again, so it stays open:"},
+        {kTagRunProgress, "%1 files"},
+        {kTagRunCancelled, "Stopped: the times of %1 files were changed; the files not reached kept theirs."},
         {"", ""},
     };
     return table;
@@ -120,10 +122,9 @@ void SetUpCheckBox(WinLayer::WinCheckBox& check, int command) {
 // Text at the left, centred vertically.
 void SetUpLabel(WinLayer::WinStaticBox& label, const char* tag) {
     label.SetText(DefaultText(tag));
-    label.alignment = static_cast<uint16_t>(
-        (label.alignment & ~(WinLayer::kAlignRight | WinLayer::kAlignCentre | WinLayer::kAlignTop |
-                             WinLayer::kAlignBottom)) |
-        WinLayer::kAlignLeft | WinLayer::kAlignMiddle);
+    label.alignment = static_cast<uint16_t>((label.alignment & ~(WinLayer::kAlignRight | WinLayer::kAlignCentre |
+                                                                 WinLayer::kAlignTop | WinLayer::kAlignBottom)) |
+                                            WinLayer::kAlignLeft | WinLayer::kAlignMiddle);
 }
 
 // An empty text (a translator's blank entry) leaves the control's default.
@@ -172,11 +173,11 @@ void LayOutTimeRow(GuiTimeRow& row, const Columns& columns, bool checkCounts, in
 }  // namespace
 
 std::array<WinView*, kMainControlCount> GuiMainControls::InOrder() {
-    return {&date.use,      &date.tag,      &date.box,        &date.select,        &date.current,  &time.use,
-            &time.tag,      &time.box,      &time.select,     &time.current,       &msec.use,      &msec.tag,
-            &msec.box,      &msec.select,   &msec.current,    &utc.check,          &utc.tag,       &creation.check,
-            &creation.tag,  &lastWrite.check, &lastWrite.tag, &lastAccess.check,   &lastAccess.tag, &sourceBox,
-            &targetBox,     &closeButton};
+    return {&date.use,     &date.tag,        &date.box,      &date.select,      &date.current,   &time.use,
+            &time.tag,     &time.box,        &time.select,   &time.current,     &msec.use,       &msec.tag,
+            &msec.box,     &msec.select,     &msec.current,  &utc.check,        &utc.tag,        &creation.check,
+            &creation.tag, &lastWrite.check, &lastWrite.tag, &lastAccess.check, &lastAccess.tag, &sourceBox,
+            &targetBox,    &closeButton};
 }
 
 GuiMainDialog::GuiMainDialog(GuiProfile& gui, RawLayer::RawProfile& configProfile)
@@ -199,7 +200,8 @@ void GuiMainDialog::SetDefaultTexts() {
         row.box.SetText(setup.boxTemplate);
         row.box.kind = setup.kind;
         row.box.Property().exStyle |= kTimeBoxExStyle;
-        row.select.ConfigureButton(DefaultText(setup.selectTag), kCornersLeft, static_cast<uint32_t>(setup.selectCommand));
+        row.select.ConfigureButton(DefaultText(setup.selectTag), kCornersLeft,
+                                   static_cast<uint32_t>(setup.selectCommand));
         row.current.ConfigureButton(DefaultText(setup.currentTag), kCornersRight,
                                     static_cast<uint32_t>(setup.currentCommand));
     }

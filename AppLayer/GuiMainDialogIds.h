@@ -52,5 +52,7 @@ constexpr const char* kTagCloseButton = "CloseButton";
 constexpr const char* kTagSourceUnreadable = "SourceUnreadable";
 constexpr const char* kTagTargetFailed = "TargetFailed";
 constexpr const char* kTagRestartFailed = "RestartFailed";
+constexpr const char* kTagRunProgress = "RunProgress";
+constexpr const char* kTagRunCancelled = "RunCancelled";
 
 }  // namespace AppLayer
