@@ -1,9 +1,13 @@
 // Target drops applied on a worker thread, on an in-process main dialog, with every file made
 // slow through the set-times calls: the dialog answers meanwhile, shows its progress, stops on
 // Escape or a close request, and leaves no thread or handle behind.
-#include <gtest/gtest.h>
-#include <tlhelp32.h>
+// tlhelp32.h needs windows.h before it.
+// clang-format off
 #include <windows.h>
+#include <tlhelp32.h>
+// clang-format on
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <string>
