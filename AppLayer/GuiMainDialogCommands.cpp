@@ -273,6 +273,12 @@ LRESULT GuiMainDialog::OnBlockedMessage(UINT message, WPARAM wParam, LPARAM lPar
         case WM_KEYDOWN:
             if (wParam == VK_ESCAPE) run_.Cancel();
             return 0;
+        case WM_COMMAND:
+            // The Close button's own click report; the program goes on.
+            if (HIWORD(wParam) == BN_CLICKED && reinterpret_cast<HWND>(lParam) == controls_.closeButton.Window()) {
+                run_.Cancel();
+            }
+            return WinLayer::NotHandled;
         case WM_MOUSEACTIVATE:
             // The click itself is eaten by the blocking.
             if (HIWORD(lParam) == WM_LBUTTONDOWN && OverCloseButton()) run_.Cancel();
