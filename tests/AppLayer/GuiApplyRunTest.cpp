@@ -105,7 +105,7 @@ protected:
 };
 
 TEST_F(SlowDrop, TheDialogAnswersAndShowsItsProgressUntilTheDropEnds) {
-    const std::wstring folder = MakeFiles(40);
+    const std::wstring folder = MakeFiles(60);
     HWND window = fixture_.Window();
     std::atomic<bool> done{false};
     std::atomic<int> answered{0}, unanswered{0};
@@ -130,8 +130,13 @@ TEST_F(SlowDrop, TheDialogAnswersAndShowsItsProgressUntilTheDropEnds) {
     const std::wstring title = Title(window);
     EXPECT_EQ(title.rfind(L"Kairodex - ", 0), 0u) << title.size();
     EXPECT_EQ(title.substr(title.size() - 6), L" files");
-    // The target box shows the count too: a picture for a person to look at, written later.
+    // The target box shows the count too: a picture for a person to look at, written later,
+    // taken once the X server has drawn what it was sent.
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    for (int round = 0; round < 30; ++round) {
+        PumpMessages();
+        Sleep(10);
+    }
     RECT client = {};
     GetClientRect(window, &client);
     WinLayerTest::PixelCanvas picture(client.right, client.bottom);
@@ -149,7 +154,7 @@ TEST_F(SlowDrop, TheDialogAnswersAndShowsItsProgressUntilTheDropEnds) {
     EXPECT_TRUE(WinLayerTest::WritePicture(picture, "GuiMainDialogRun.png"));
     EXPECT_EQ(Title(window), L"Kairodex");
     EXPECT_EQ(AppLayerTest::Text(fixture_.Controls().targetBox.GetText()), "Drop target files !");
-    EXPECT_EQ(Changed(), 40);
+    EXPECT_EQ(Changed(), 60);
     EXPECT_EQ(answer.boxes, 0);
 }
 
