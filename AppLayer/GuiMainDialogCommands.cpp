@@ -296,8 +296,10 @@ LRESULT GuiMainDialog::OnBlockedMessage(UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_SETTEXT:
         case WM_GETTEXT:
-        case WM_GETTEXTLENGTH:
-            return WinLayer::kPassBlock;  // the title shows the progress
+        case WM_GETTEXTLENGTH:  // the title shows the progress
+        case WM_DRAWITEM:       // the self-drawn controls keep painting
+        case WM_MEASUREITEM:
+            return WinLayer::kPassBlock;
         case WM_ENDSESSION:
             // The session ends: the worker stops and is waited for before the teardown.
             if (wParam) {
@@ -306,6 +308,7 @@ LRESULT GuiMainDialog::OnBlockedMessage(UINT message, WPARAM wParam, LPARAM lPar
             }
             return WinLayer::kPassBlock;
         default:
+            if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) return WinLayer::kPassBlock;
             return WinLayer::NotHandled;
     }
 }

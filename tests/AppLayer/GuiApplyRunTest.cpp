@@ -132,6 +132,7 @@ TEST_F(SlowDrop, TheDialogAnswersAndShowsItsProgressUntilTheDropEnds) {
     EXPECT_EQ(title.substr(title.size() - 6), L" files");
     // The target box shows the count too: a picture for a person to look at, written later,
     // taken once the X server has drawn what it was sent.
+    SetForegroundWindow(window);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     for (int round = 0; round < 30; ++round) {
         PumpMessages();
