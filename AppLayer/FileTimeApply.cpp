@@ -57,11 +57,23 @@ bool NextEntry(RawFindFile& folder, bool* readToEnd) {
     return false;
 }
 
-// 1 after noting the name of a failure, 0 for a success.
-uint32_t Failure(bool changed, const RawString& path, FailedFiles* failed) {
+// 1 after noting the name of a failure, 0 for a success; both are counted for the control.
+uint32_t Failure(bool changed, const RawString& path, FailedFiles* failed, ApplyRunControl* control) {
+    if (control) (changed ? control->changed : control->failed).fetch_add(1, std::memory_order_relaxed);
     if (changed) return 0;
     if (failed) failed->Note(path);
     return 1;
+}
+
+bool Cancelled(const ApplyRunControl* control) { return control && control->cancel.load(std::memory_order_relaxed); }
+
+// Failures of a journal batch's changes: files counted as changed when they were held.
+uint32_t Committed(uint32_t failures, ApplyRunControl* control) {
+    if (control && failures) {
+        control->changed.fetch_sub(failures, std::memory_order_relaxed);
+        control->failed.fetch_add(failures, std::memory_order_relaxed);
+    }
+    return failures;
 }
 
 // The name of a path met in a walk as the user would know it: the walk's root, in the long
@@ -94,8 +106,8 @@ private:
 // One file of a walk. With a journal the file is held open, its old and new times in the
 // journal's batch, until the batch is written ahead and changed.
 uint32_t ChangeFile(const FileTimeSettings& settings, const RawString& path, const RawString& shownPath,
-                    FailedFiles* failed, FileTimeJournal* journal) {
-    if (!journal) return Failure(ApplyToFile(settings, path), shownPath, failed);
+                    FailedFiles* failed, FileTimeJournal* journal, ApplyRunControl* control) {
+    if (!journal) return Failure(ApplyToFile(settings, path), shownPath, failed, control);
     const RawString platformPath = RawLayer::LongPathForm(path);
     FileHandle file;
     FileTimes old;
@@ -103,30 +115,33 @@ uint32_t ChangeFile(const FileTimeSettings& settings, const RawString& path, con
     if (!OpenFileTimes(platformPath, file, old)) {
         // A file named twice may still be held by the batch: the batch is changed first.
         if (GetLastError() != ERROR_SHARING_VIOLATION || journal->HeldCount() == 0) {
-            return Failure(false, shownPath, failed);
+            return Failure(false, shownPath, failed, control);
         }
-        failures += journal->Commit(failed);
-        if (!OpenFileTimes(platformPath, file, old)) return failures + Failure(false, shownPath, failed);
+        failures += Committed(journal->Commit(failed), control);
+        if (!OpenFileTimes(platformPath, file, old)) return failures + Failure(false, shownPath, failed, control);
     }
     FileTimes changed = old;
-    if (!MergeSelected(settings, changed)) return failures + Failure(false, shownPath, failed);
-    return failures + journal->Hold(std::move(file), platformPath, shownPath, old, changed, failed);
+    if (!MergeSelected(settings, changed)) return failures + Failure(false, shownPath, failed, control);
+    // Counted as changed once held; a batch that fails moves its files to the failures.
+    if (control) control->changed.fetch_add(1, std::memory_order_relaxed);
+    return failures + Committed(journal->Hold(std::move(file), platformPath, shownPath, old, changed, failed), control);
 }
 
 uint32_t WalkFolder(const FileTimeSettings& settings, const RawString& folder, FailedFiles* failed,
-                    FileTimeJournal* journal);
+                    FileTimeJournal* journal, ApplyRunControl* control);
 
 uint32_t WalkPath(const FileTimeSettings& settings, const RawString& path, FailedFiles* failed,
-                  FileTimeJournal* journal) {
+                  FileTimeJournal* journal, ApplyRunControl* control) {
     const DWORD attributes = RawLayer::FileAttributes(RawLayer::LongPathForm(path));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return WalkFolder(settings, path, failed, journal);
+        return WalkFolder(settings, path, failed, journal, control);
     }
-    return ChangeFile(settings, path, path, failed, journal);
+    if (Cancelled(control)) return 0;
+    return ChangeFile(settings, path, path, failed, journal, control);
 }
 
 uint32_t WalkFolder(const FileTimeSettings& settings, const RawString& folder, FailedFiles* failed,
-                    FileTimeJournal* journal) {
+                    FileTimeJournal* journal, ApplyRunControl* control) {
     // Depth first through a stack of open enumerators rather than recursion, so the deepest
     // tree the file system holds cannot exhaust the thread's stack. The walk runs in the long
     // form: paths below a folder pass MAX_PATH, and names that plain paths would alter (a
@@ -136,17 +151,18 @@ uint32_t WalkFolder(const FileTimeSettings& settings, const RawString& folder, F
     open.push_back(std::make_unique<RawFindFile>(RawLayer::LongPathForm(folder)));
     const ShownPath shown(open.back()->Directory(), folder);
     uint32_t failures = 0;
-    while (!open.empty()) {
+    while (!open.empty() && !Cancelled(control)) {
         RawFindFile& current = *open.back();
         bool readToEnd = true;
         if (!NextEntry(current, &readToEnd)) {
-            failures += Failure(readToEnd, shown.Of(current.Directory()), failed);
+            if (!readToEnd) failures += Failure(false, shown.Of(current.Directory()), failed, control);
             open.pop_back();
             continue;
         }
         const DWORD attributes = current.Attributes();
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            failures += ChangeFile(settings, current.FullPath(), shown.Of(current.FullPath()), failed, journal);
+            failures +=
+                ChangeFile(settings, current.FullPath(), shown.Of(current.FullPath()), failed, journal, control);
         } else if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             // Folder links are not entered: they may lead back up the tree or off it.
             open.push_back(std::make_unique<RawFindFile>(current.FullPath()));
@@ -155,8 +171,11 @@ uint32_t WalkFolder(const FileTimeSettings& settings, const RawString& folder, F
     return failures;
 }
 
-// The journal's last batch is changed before a walk reports.
-uint32_t Finished(FileTimeJournal* journal, FailedFiles* failed) { return journal ? journal->Commit(failed) : 0; }
+// The journal's last batch is changed before a walk reports, also when it was stopped: its
+// files are in the journal already.
+uint32_t Finished(FileTimeJournal* journal, FailedFiles* failed, ApplyRunControl* control) {
+    return journal ? Committed(journal->Commit(failed), control) : 0;
+}
 
 }  // namespace
 
@@ -177,22 +196,23 @@ FileTimeCalls& FileTimeEntries() {
 }
 
 uint32_t ApplyToAll(const FileTimeSettings& settings, const RawStringList& paths, FailedFiles* failed,
-                    FileTimeJournal* journal) {
+                    FileTimeJournal* journal, ApplyRunControl* control) {
     uint32_t failures = 0;
     for (const RawString& path : paths) {
-        failures += WalkPath(settings, RawString(path), failed, journal);
+        if (Cancelled(control)) break;
+        failures += WalkPath(settings, RawString(path), failed, journal, control);
     }
-    return failures + Finished(journal, failed);
+    return failures + Finished(journal, failed, control);
 }
 
 uint32_t ApplyToPath(const FileTimeSettings& settings, const RawString& path, FailedFiles* failed,
-                     FileTimeJournal* journal) {
-    return WalkPath(settings, path, failed, journal) + Finished(journal, failed);
+                     FileTimeJournal* journal, ApplyRunControl* control) {
+    return WalkPath(settings, path, failed, journal, control) + Finished(journal, failed, control);
 }
 
 uint32_t ApplyToFolder(const FileTimeSettings& settings, const RawString& folder, FailedFiles* failed,
-                       FileTimeJournal* journal) {
-    return WalkFolder(settings, folder, failed, journal) + Finished(journal, failed);
+                       FileTimeJournal* journal, ApplyRunControl* control) {
+    return WalkFolder(settings, folder, failed, journal, control) + Finished(journal, failed, control);
 }
 
 bool ApplyToFile(const FileTimeSettings& settings, const RawString& path) {

@@ -1,6 +1,7 @@
 #include "AppLayer/FileTimeValue.h"
 
 #include <map>
+#include <mutex>
 
 using RawLayer::ParsedNumber;
 using RawLayer::RawString;
@@ -172,13 +173,21 @@ const TIME_ZONE_INFORMATION& ZoneRulesOfYear(uint16_t year) {
         return GetDynamicTimeZoneInformation(&dynamicZone) != TIME_ZONE_ID_INVALID &&
                !dynamicZone.DynamicDaylightTimeDisabled;
     }();
+    // A drop's worker thread merges local times while the dialog may show them: the cache is
+    // guarded, but not across the platform call. Entries are never removed, so a reference
+    // handed out stays valid.
     static std::map<uint16_t, TIME_ZONE_INFORMATION> years;
+    static std::mutex yearsLock;
     if (!known) return ProcessTimeZone();
-    auto found = years.find(year);
-    if (found != years.end()) return found->second;
+    {
+        std::lock_guard<std::mutex> hold(yearsLock);
+        auto found = years.find(year);
+        if (found != years.end()) return found->second;
+    }
     TIME_ZONE_INFORMATION rules;
     ZeroMemory(&rules, sizeof(rules));
     if (!GetTimeZoneInformationForYear(year, &dynamicZone, &rules)) return ProcessTimeZone();
+    std::lock_guard<std::mutex> hold(yearsLock);
     return years.emplace(year, rules).first->second;
 }
 

@@ -75,6 +75,9 @@ LRESULT GuiDropBox::TakeDrop(HDROP drop) {
     RawLayer::RawDroppedFiles finished(drop);  // finished on every path
     // A disabled box takes no drop: its dialog is not ready for one.
     if (Window() && !IsWindowEnabled(Window())) return 0;
+    // Nor does a blocked one (a drop being applied, a modal dialog open): its command would be
+    // dropped, and the names would no longer say what was dropped last.
+    if (RootBlocked()) return 0;
     // A new list rather than emptying the old one: a copy the dialog may hold keeps its names.
     droppedNames_ = RawLayer::DroppedFileNames(drop);
     if (Window()) {

@@ -66,6 +66,8 @@ const RawLocaleRecord* MainDialogTable() {
         {kTagJournalNotBegun, "The undo journal could not be written, so no file was changed:"},
         {kTagJournalFailed, "The undo journal could not be written, so the times of %1 files were not changed:"},
         {kTagUndoFailed, "The times of %1 files could not be put back:"},
+        {kTagRunProgress, "%1 files"},
+        {kTagRunCancelled, "Stopped: the times of %1 files were changed; the files not reached kept theirs."},
         {"", ""},
     };
     return table;

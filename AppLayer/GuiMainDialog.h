@@ -8,8 +8,12 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
+#include "AppLayer/FileTimeApply.h"
+#include "AppLayer/FileTimeJournal.h"
 #include "AppLayer/FileTimeValue.h"
+#include "AppLayer/GuiApplyRun.h"
 #include "AppLayer/GuiDropBox.h"
 #include "AppLayer/GuiMainDialogIds.h"
 #include "AppLayer/GuiProfile.h"
@@ -42,6 +46,9 @@ struct GuiOptionRow {
 };
 
 constexpr int kMainControlCount = 26;
+
+// How many names of files that could not be changed the user is shown.
+constexpr int32_t kFailedNamesShown = 5;
 
 // The controls in creation order, which is also the order of keyboard focus.
 struct GuiMainControls {
@@ -99,6 +106,11 @@ public:
     void LayoutChildren() override;
     void OnSizeStateChanged(int previous, int current) override;
     void OnCreateWindow() override;
+    LRESULT OnBlockedMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroyed() override;
+
+    // True while a target drop is applied: from the drop until its results were shown.
+    bool Running() const { return run_.Running(); }
 
     // Tells the user that the time of path could not be read and the value was kept.
     void WarnSourceUnreadable(const RawLayer::RawString& path) { Warn(kTagSourceUnreadable, path); }
@@ -129,6 +141,14 @@ private:
     void TakeSource();
     void ApplyToTargets();
     void UndoLastChange();
+    void StartRun();
+    void EndRun(bool report);
+    void ShowProgressTexts(const RawLayer::RawString& title, const RawLayer::RawString& target);
+    void ShowProgress();
+    void CancelAndClose();
+    bool OverCloseButton() const;
+    void ReportRun(uint32_t failures, const FailedFiles& failed, bool cancelled, uint32_t changed,
+                   const FileTimeJournal* journal);
     void SwitchUtc();
     void SetFlag(WinLayer::WinCheckBox& check, uint16_t flag);
     void Close();
@@ -146,6 +166,14 @@ private:
     FileTimeSettings* settings_ = nullptr;  // borrowed from start-up's job
     GuiProfile& gui_;                       // borrowed
     bool stateSaved_ = false;               // by a restart: the window's end writes nothing more
+    // The drop being applied, and what the dialog keeps for it.
+    RawLayer::RawString progressText_;  // the count text, looked up as the run starts
+    RawLayer::RawString targetText_;    // the target box's own text while it shows the count
+    HWND focusBeforeRun_ = nullptr;     // a child that had the focus, given it back at the end
+    uint32_t progressShown_ = 0;        // files the title shows; 0: the plain title
+    bool closeAfterRun_ = false;
+    std::unique_ptr<FileTimeJournal> journal_;  // the drop's, written by its worker
+    GuiApplyRun run_{kFailedNamesShown};        // last: its worker is joined before the rest goes
 };
 
 // The dialog mode: builds the main dialog over the job's settings, shows it, runs the message

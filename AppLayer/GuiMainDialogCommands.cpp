@@ -1,6 +1,7 @@
 // What the main dialog's controls do: every action writes straight into the settings record
 // that start-up owns, and the boxes show its value again. Also the dialog mode that runs it.
 #include <algorithm>
+#include <chrono>
 
 #include "AppLayer/FileTimeApply.h"
 #include "AppLayer/FileTimeJob.h"
@@ -16,6 +17,7 @@
 #include "RawLayer/RawPath.h"
 #include "RawLayer/RawShell.h"
 #include "RawLayer/RawSpecialPath.h"
+#include "WinLayer/WinCalls.h"
 #include "WinLayer/WinMessageBox.h"
 #include "WinLayer/WinRectParameters.h"
 
@@ -25,14 +27,28 @@ using WinLayer::WinView;
 namespace AppLayer {
 namespace {
 
-// How many names of files that could not be changed the user is shown.
-constexpr int32_t kFailedNamesShown = 5;
+// Progress title: shown once a drop has run this long, so a small drop looks as it always did,
+// and updated at most at this pace.
+constexpr auto kProgressDelay = std::chrono::milliseconds(250);
+constexpr UINT kProgressMilliseconds = 100;
+constexpr UINT_PTR kProgressTimer = 1;
+
+// 12345 as "12,345".
+RawString Grouped(uint32_t count) {
+    const RawString digits = RawString::Decimal(count);
+    RawString grouped;
+    for (int32_t at = 0; at < digits.Length(); ++at) {
+        if (at > 0 && (digits.Length() - at) % 3 == 0) grouped.Append(',');
+        grouped.Append(digits.UnitAt(at));
+    }
+    return grouped;
+}
 
 RawString WithCount(const RawString& text, uint32_t count) {
     static const RawString kPlaceholder("%1");
     RawString result(text, RawLayer::Utf8);
     const int32_t at = result.Find(kPlaceholder, 0, result.Length());
-    const RawString number = RawString::Decimal(count);
+    const RawString number = Grouped(count);
     if (at < result.Length()) result.ReplaceRange(at, at + kPlaceholder.Length(), number, 0, number.Length());
     return result;
 }
@@ -222,29 +238,176 @@ void GuiMainDialog::SwitchUtc() {
     controls_.time.box.ShowValue(settings_->value);
 }
 
-// A drop where everything changed says nothing; otherwise one box says how many files failed
-// and names the first few. Every drop is journalled: a drop that could not be taken back is
-// not made, and a journal that fails part way stops the changes there.
+// The drop is applied on a worker while the dialog is blocked; without a thread, here as the
+// command line does. Every drop is journalled: a drop that could not be taken back is not
+// made, and a journal that fails part way stops the changes there.
 void GuiMainDialog::ApplyToTargets() {
-    FileTimeJournal journal;
+    const RawLayer::RawStringList& names = controls_.targetBox.DroppedNames();
+    if (run_.Running() || !Window()) return;
+    journal_ = std::make_unique<FileTimeJournal>();
     const RawString folder = JournalFolderBeside(gui_.profile.FilePath());
-    if (!journal.Begin(folder)) return Warn(kTagJournalNotBegun, journal.Path().IsEmpty() ? folder : journal.Path());
-    FailedFiles failed(kFailedNamesShown);
-    const uint32_t count = ApplyToAll(*settings_, controls_.targetBox.DroppedNames(), &failed, &journal);
-    if (count == 0) return;
-    if (!journal.Failed()) return Warn(kTagTargetFailed, failed.Listed(count), count);
-    RawString detail(journal.Path());
-    detail.Concat(RawString("\r\n"), failed.Listed(count));
-    Warn(kTagJournalFailed, detail, count);
+    if (!journal_->Begin(folder)) {
+        return Warn(kTagJournalNotBegun, journal_->Path().IsEmpty() ? folder : journal_->Path());
+    }
+    if (!BlockSelf()) return;
+    if (!run_.Start(*settings_, names, journal_.get(), Window())) {
+        UnblockSelf();
+        FailedFiles failed(kFailedNamesShown);
+        const uint32_t failures = ApplyToAll(*settings_, names, &failed, journal_.get());
+        return ReportRun(failures, failed, false, 0, journal_.get());
+    }
+    StartRun();
+}
+
+// The dialog stays blocked while the worker runs; a child with the focus hands it to the dialog
+// itself, where Escape is heard, and keys reach no control.
+void GuiMainDialog::StartRun() {
+    closeAfterRun_ = false;
+    progressShown_ = 0;
+    progressText_ = RawLayer::RawTextMap(MainDialogTableName(), MainDialogTable()).Text(kTagRunProgress);
+    HWND focus = GetFocus();
+    focusBeforeRun_ = focus && IsChild(Window(), focus) ? focus : nullptr;
+    if (focusBeforeRun_) SetFocus(Window());
+    SetTimer(Window(), kProgressTimer, kProgressMilliseconds, nullptr);
+}
+
+// What a run lets through its blocking: its end and its timer, and the ways to stop it.
+LRESULT GuiMainDialog::OnBlockedMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!run_.Running()) return WinLayer::NotHandled;  // a modal dialog's blocking
+    switch (message) {
+        case kApplyRunEnded:
+            EndRun(true);
+            return 0;
+        case WM_TIMER:
+            if (wParam != kProgressTimer) return WinLayer::NotHandled;
+            ShowProgress();
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) run_.Cancel();
+            return 0;
+        case WM_COMMAND:
+            // The Close button's own click report; the program goes on.
+            if (HIWORD(wParam) == BN_CLICKED && reinterpret_cast<HWND>(lParam) == controls_.closeButton.Window()) {
+                run_.Cancel();
+            }
+            return WinLayer::NotHandled;
+        case WM_MOUSEACTIVATE:
+            // The click itself is eaten by the blocking.
+            if (HIWORD(lParam) == WM_LBUTTONDOWN && OverCloseButton()) run_.Cancel();
+            return WinLayer::NotHandled;
+        case WM_SYSKEYDOWN:
+            if (wParam != VK_F4) return WinLayer::NotHandled;
+            CancelAndClose();
+            return 0;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) != SC_CLOSE) return WinLayer::NotHandled;
+            CancelAndClose();
+            return 0;
+        case WM_CLOSE:
+            CancelAndClose();
+            return 0;
+        case WM_SETTEXT:
+        case WM_GETTEXT:
+        case WM_GETTEXTLENGTH:  // the title shows the progress
+        case WM_DRAWITEM:       // the self-drawn controls keep painting
+        case WM_MEASUREITEM:
+            return WinLayer::kPassBlock;
+        case WM_ENDSESSION:
+            // The session ends: the worker stops and is waited for before the teardown.
+            if (wParam) {
+                run_.Cancel();
+                EndRun(false);
+            }
+            return WinLayer::kPassBlock;
+        default:
+            if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) return WinLayer::kPassBlock;
+            return WinLayer::NotHandled;
+    }
+}
+
+// The window closes once the worker has stopped; nothing is reported then.
+void GuiMainDialog::CancelAndClose() {
+    closeAfterRun_ = true;
+    run_.Cancel();
+}
+
+bool GuiMainDialog::OverCloseButton() const {
+    HWND button = controls_.closeButton.Window();
+    POINT cursor = {};
+    RECT rect = {};
+    return button && GetCursorPos(&cursor) && GetWindowRect(button, &rect) && PtInRect(&rect, cursor);
+}
+
+void GuiMainDialog::ShowProgress() {
+    if (run_.Elapsed() < kProgressDelay) return;
+    const uint32_t handled = run_.Handled();
+    if (handled == 0 || handled == progressShown_) return;
+    if (progressShown_ == 0) targetText_ = controls_.targetBox.GetText();
+    progressShown_ = handled;
+    const RawString count = WithCount(progressText_, handled);
+    RawString title(ProductName(), RawLayer::Utf8);
+    title.Concat(RawString(" - "), count);
+    ShowProgressTexts(title, count);
+}
+
+// The title, and the target box, which draws its text itself.
+void GuiMainDialog::ShowProgressTexts(const RawString& title, const RawString& target) {
+    SetText(title);
+    if (Window()) WinLayer::SetViewWindowText(Window(), title);
+    controls_.targetBox.SetText(target);
+    if (controls_.targetBox.Window()) InvalidateRect(controls_.targetBox.Window(), nullptr, FALSE);
+}
+
+// report: the user is told what the drop did (not while the session ends).
+void GuiMainDialog::EndRun(bool report) {
+    if (!run_.Running()) return;
+    run_.Join();
+    if (Window()) KillTimer(Window(), kProgressTimer);
+    UnblockSelf();
+    if (progressShown_ != 0) ShowProgressTexts(ProductName(), targetText_);
+    progressShown_ = 0;
+    if (focusBeforeRun_ && IsWindow(focusBeforeRun_)) SetFocus(focusBeforeRun_);
+    focusBeforeRun_ = nullptr;
+    if (closeAfterRun_) return Close();
+    if (report) ReportRun(run_.Failures(), *run_.Failed(), run_.Cancelled(), run_.Changed(), journal_.get());
+}
+
+// The window is going: the worker is stopped and waited for first.
+void GuiMainDialog::OnDestroyed() {
+    run_.Stop();
+    WinDialog::OnDestroyed();
+}
+
+// A drop where everything changed says nothing; otherwise one box says how many files failed
+// and names the first few (a journal that failed first). A cancelled drop says how many were
+// changed, then the failures.
+void GuiMainDialog::ReportRun(uint32_t failures, const FailedFiles& failed, bool cancelled, uint32_t changed,
+                              const FileTimeJournal* journal) {
+    const RawString names = failed.Listed(failures);
+    if (!cancelled) {
+        if (failures == 0) return;
+        if (!journal || !journal->Failed()) return Warn(kTagTargetFailed, names, failures);
+        RawString detail(journal->Path());
+        detail.Concat(RawString("\r\n"), names);
+        return Warn(kTagJournalFailed, detail, failures);
+    }
+    RawString detail;
+    if (failures != 0) {
+        detail =
+            WithCount(RawLayer::RawTextMap(MainDialogTableName(), MainDialogTable()).Text(kTagTargetFailed), failures);
+        detail.Concat(RawString("\r\n"), names);
+    }
+    Warn(kTagRunCancelled, detail, changed);
 }
 
 // The newest run not undone is put back; one box names the files that could not be. Runs on
-// the calling thread, as a drop does.
+// the dialog's thread: a long undo keeps the dialog from answering until it is done.
 void GuiMainDialog::UndoLastChange() {
     FailedFiles failed(kFailedNamesShown);
     const UndoResult undone = UndoNewest(JournalFolderBeside(gui_.profile.FilePath()), &failed);
-    if (undone.outcome == UndoOutcome::SomeFailed)
+    if (undone.outcome == UndoOutcome::SomeFailed) {
         Warn(kTagUndoFailed, failed.Listed(undone.failures), undone.failures);
+    }
 }
 
 void GuiMainDialog::Close() {
@@ -271,7 +434,7 @@ void GuiMainDialog::Restart() {
 
 void GuiMainDialog::Warn(const char* tag, const RawString& detail, uint32_t count) {
     RawString text = WithCount(RawLayer::RawTextMap(MainDialogTableName(), MainDialogTable()).Text(tag), count);
-    text.Concat(RawString("\r\n"), detail);
+    if (!detail.IsEmpty()) text.Concat(RawString("\r\n"), detail);
     WinLayer::ShowWarning(Window(), text, ProductName());
 }
 

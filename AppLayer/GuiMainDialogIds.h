@@ -56,5 +56,7 @@ constexpr const char* kTagRestartFailed = "RestartFailed";
 constexpr const char* kTagJournalNotBegun = "JournalNotBegun";
 constexpr const char* kTagJournalFailed = "JournalFailed";
 constexpr const char* kTagUndoFailed = "UndoFailed";
+constexpr const char* kTagRunProgress = "RunProgress";
+constexpr const char* kTagRunCancelled = "RunCancelled";
 
 }  // namespace AppLayer

@@ -126,11 +126,32 @@ WinDialog::WinDialog() = default;
 
 // The window may outlive the object: once out of the list, its messages go to the default
 // procedure instead of a dead dialog.
-WinDialog::~WinDialog() { DialogList().Remove(this); }
+WinDialog::~WinDialog() {
+    DialogList().Remove(this);
+    UnblockSelf();
+}
 
 LRESULT WinDialog::OnChildNotify(WinView*, int code) {
     if (code == NotifyCancel && Window()) PostMessageA(Window(), WM_CLOSE, 0, 0);
     return 0;
+}
+
+bool WinDialog::BlockSelf() {
+    if (BlockingWindow()) return false;
+    // A message-only static window: it ignores what a blocked dialog relays to its blocker.
+    static const RawString kStatic("STATIC");
+    selfBlocker_ = CreateViewWindow(0, kStatic, RawString(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    Environment().Instance(), nullptr);
+    if (!selfBlocker_) return false;
+    SetBlockingWindow(selfBlocker_);
+    return true;
+}
+
+void WinDialog::UnblockSelf() {
+    if (!selfBlocker_) return;
+    if (BlockingWindow() == selfBlocker_) SetBlockingWindow(nullptr);
+    DestroyWindow(selfBlocker_);
+    selfBlocker_ = nullptr;
 }
 
 void WinDialog::ClientToWindowRect() { AdjustWindowRectEx(&viewRect, Property().style, FALSE, Property().exStyle); }
@@ -235,7 +256,15 @@ LRESULT CALLBACK WinDialog::WindowProcedure(HWND window, UINT message, WPARAM wP
     auto* dialog = static_cast<WinDialog*>(DialogList().FindByWindow(window));
     if (!dialog && (message == WM_NCCREATE || message == WM_CREATE)) dialog = Attach(window, lParam);
     if (!dialog) return DefaultProcedure(window, message, wParam, lParam);
-    const bool blocked = dialog->BlockingWindow() && !HandledWhenBlocked(message);
+    bool blocked = dialog->BlockingWindow() && !HandledWhenBlocked(message);
+    if (blocked) {
+        const LRESULT own = dialog->OnBlockedMessage(message, wParam, lParam);
+        if (own == kPassBlock) {
+            blocked = false;
+        } else if (own != NotHandled) {
+            return own;
+        }
+    }
     const LRESULT result =
         blocked ? dialog->HandleBlocked(message, wParam, lParam) : dialog->HandleDialog(message, wParam, lParam);
     return result == NotHandled ? DefaultProcedure(window, message, wParam, lParam) : result;
@@ -362,6 +391,7 @@ void WinDialog::TearDown() {
         children_.Clear();
     }
     OnDestroyed();
+    UnblockSelf();
     DialogList().Remove(this);
     // A window that failed during its creation had no loop waiting for it.
     if (!creating_) PostQuitMessage(0);

@@ -22,6 +22,9 @@ constexpr int kSizeStateDestroyed = 7;   // reported when the window is destroye
 constexpr uint16_t kDialogPreTranslate = 0x0001;  // some child wants queued messages first
 constexpr uint16_t kDialogEnded = 0x0002;         // set and tested by the application
 
+// OnBlockedMessage's answer for a message that the dialog handles as if it were not blocked.
+constexpr LRESULT kPassBlock = INT_MAX - 1;
+
 constexpr int32_t kFirstDialogIdentifier = 2000;
 constexpr int32_t kFirstChildIdentifier = 2500;
 
@@ -42,6 +45,10 @@ public:
     virtual void OnCreateWindow() {}
     // WM_CLOSE: false keeps the dialog open.
     virtual bool CanClose() { return true; }
+    // While blocked, every message but painting and destruction comes here first: NotHandled
+    // leaves it to the blocking rules, kPassBlock handles it as unblocked, anything else is the
+    // answer.
+    virtual LRESULT OnBlockedMessage(UINT, WPARAM, LPARAM) { return NotHandled; }
     // Escape in any child (NotifyCancel) closes the dialog through WM_CLOSE. Returns 0.
     LRESULT OnChildNotify(WinView* child, int code) override;
 
@@ -57,6 +64,12 @@ public:
     // not be made. A WM_QUIT that is not the dialog's own ends its loop too; the dialog is then
     // destroyed, and its own WM_QUIT passed on to the loop outside.
     int32_t RunModal(WinView* owner);
+    // Blocks the dialog's input as a modal dialog over it would, for work that runs elsewhere;
+    // the blocker is a hidden window of its own, so nothing is raised or activated instead.
+    // False when the dialog is blocked already or the blocker could not be made.
+    bool BlockSelf();
+    // Ends BlockSelf's blocking; nothing when it is not in force.
+    void UnblockSelf();
     // Turns the view rectangle, taken as the wanted client area, into the window rectangle.
     void ClientToWindowRect();
 
@@ -101,8 +114,9 @@ private:
     int RunLoop();
 
     WinViewList children_{kFirstChildIdentifier};
-    bool creating_ = false;      // inside Show's window creation
-    HWND focusChild_ = nullptr;  // the control that held the focus when the dialog was deactivated
+    bool creating_ = false;       // inside Show's window creation
+    HWND focusChild_ = nullptr;   // the control that held the focus when the dialog was deactivated
+    HWND selfBlocker_ = nullptr;  // BlockSelf's hidden window, destroyed by UnblockSelf
 };
 
 }  // namespace WinLayer

@@ -1,10 +1,9 @@
-#include "AppLayer/FileTimeApply.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "AppLayer/FileTimeApply.h"
 #include "AppLayer/FileTimeApplySupport.h"
 
 using namespace AppLayer;
@@ -127,7 +126,10 @@ TEST_F(FileTimeApplyTest, FilesThatCannotBeChangedAreCountedAndTheRestDone) {
     targets.Add(Wide(other));
     const SYSTEMTIME chosen = Time(2024, 9, 7, 12, 34, 56, 789);
     FailedFiles failed(2);  // the first two names are kept, all three counted
-    EXPECT_EQ(ApplyToAll(Chosen(ShowUtc | kAllParts | SetLastWrite, chosen), targets, &failed), 3u);
+    ApplyRunControl control;
+    EXPECT_EQ(ApplyToAll(Chosen(ShowUtc | kAllParts | SetLastWrite, chosen), targets, &failed, nullptr, &control), 3u);
+    EXPECT_EQ(control.changed.load(), 3u);
+    EXPECT_EQ(control.failed.load(), 3u);
     CloseHandle(holder);
     ASSERT_EQ(failed.names.Count(), 2);
     EXPECT_TRUE(failed.names.First()->Equals(Wide(scratch_.Below(L"missing.txt"))));
@@ -136,6 +138,17 @@ TEST_F(FileTimeApplyTest, FilesThatCannotBeChangedAreCountedAndTheRestDone) {
     EXPECT_EQ(UtcText(ReadTimes(good).lastWrite), UtcText(Utc(chosen)));
     EXPECT_EQ(UtcText(ReadTimes(other).lastWrite), UtcText(Utc(chosen)));
     EXPECT_EQ(UtcText(ReadTimes(locked).lastWrite), UtcText(old));
+
+    // Stopped before it began: nothing is touched, counted or failed.
+    Records().clear();
+    control.cancel = true;
+    RawStringList folder;
+    folder.Add(Wide(scratch_.Path()));
+    EXPECT_EQ(ApplyToAll(Chosen(ShowUtc | kAllParts | SetLastWrite, chosen), targets, nullptr, nullptr, &control) +
+                  ApplyToAll(Chosen(ShowUtc | kAllParts | SetLastWrite, chosen), folder, nullptr, nullptr, &control),
+              0u);
+    EXPECT_TRUE(Records().empty());
+    EXPECT_EQ(control.changed.load() + control.failed.load(), 6u);
 }
 
 TEST_F(FileTimeApplyTest, UnreadableTimesAreNeverWritten) {

@@ -68,10 +68,24 @@ struct MainDialogFixture {
         PostMessageA(control.Window(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
         WinLayerTest::PumpMessages();
     }
-    // Hands names to a control as the shell does.
+    // Hands names to a control as the shell does; a target drop is waited for to its end.
     void Drop(WinLayer::WinView& control, const std::vector<std::wstring>& names) {
+        StartDrop(control, names);
+        PumpWhile([this] { return dialog->Running(); });
+    }
+    // Returns once the box's command ran, which starts a target drop.
+    void StartDrop(WinLayer::WinView& control, const std::vector<std::wstring>& names) {
         SendMessageA(control.Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(names)), 0);
         WinLayerTest::PumpMessages();
+    }
+    // Runs the messages while busy() holds, for a minute at most; false when it still holds.
+    template <class Busy>
+    static bool PumpWhile(Busy busy) {
+        for (int round = 0; round < 6000 && busy(); ++round) {
+            WinLayerTest::PumpMessages();
+            Sleep(10);
+        }
+        return !busy();
     }
     // The control's rectangle in the dialog's client coordinates, as the window stands.
     RECT WindowRectOf(const WinLayer::WinView& control) const {
