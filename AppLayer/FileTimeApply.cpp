@@ -67,15 +67,6 @@ uint32_t Failure(bool changed, const RawString& path, FailedFiles* failed, Apply
 
 bool Cancelled(const ApplyRunControl* control) { return control && control->cancel.load(std::memory_order_relaxed); }
 
-// Failures of a journal batch's changes: files counted as changed when they were held.
-uint32_t Committed(uint32_t failures, ApplyRunControl* control) {
-    if (control && failures) {
-        control->changed.fetch_sub(failures, std::memory_order_relaxed);
-        control->failed.fetch_add(failures, std::memory_order_relaxed);
-    }
-    return failures;
-}
-
 // The name of a path met in a walk as the user would know it: the walk's root, in the long
 // form, replaced by the folder as it was given.
 class ShownPath {
@@ -117,14 +108,12 @@ uint32_t ChangeFile(const FileTimeSettings& settings, const RawString& path, con
         if (GetLastError() != ERROR_SHARING_VIOLATION || journal->HeldCount() == 0) {
             return Failure(false, shownPath, failed, control);
         }
-        failures += Committed(journal->Commit(failed), control);
+        failures += journal->Commit(failed, control);
         if (!OpenFileTimes(platformPath, file, old)) return failures + Failure(false, shownPath, failed, control);
     }
     FileTimes changed = old;
     if (!MergeSelected(settings, changed)) return failures + Failure(false, shownPath, failed, control);
-    // Counted as changed once held; a batch that fails moves its files to the failures.
-    if (control) control->changed.fetch_add(1, std::memory_order_relaxed);
-    return failures + Committed(journal->Hold(std::move(file), platformPath, shownPath, old, changed, failed), control);
+    return failures + journal->Hold(std::move(file), platformPath, shownPath, old, changed, failed, control);
 }
 
 uint32_t WalkFolder(const FileTimeSettings& settings, const RawString& folder, FailedFiles* failed,
@@ -174,7 +163,7 @@ uint32_t WalkFolder(const FileTimeSettings& settings, const RawString& folder, F
 // The journal's last batch is changed before a walk reports, also when it was stopped: its
 // files are in the journal already.
 uint32_t Finished(FileTimeJournal* journal, FailedFiles* failed, ApplyRunControl* control) {
-    return journal ? Committed(journal->Commit(failed), control) : 0;
+    return journal ? journal->Commit(failed, control) : 0;
 }
 
 }  // namespace

@@ -139,8 +139,9 @@ void DeleteOldest(const RawString& folder, size_t kept) {
     for (size_t index = 0; index + kept < journals.size(); ++index) RawLayer::DeleteFileAt(journals[index].path);
 }
 
-uint32_t NoteFailure(const RawString& shownPath, FailedFiles* failed) {
+uint32_t NoteFailure(const RawString& shownPath, FailedFiles* failed, ApplyRunControl* control = nullptr) {
     if (failed) failed->Note(shownPath);
+    if (control) control->failed.fetch_add(1, std::memory_order_relaxed);
     return 1;
 }
 
@@ -203,16 +204,17 @@ bool FileTimeJournal::Begin(const RawString& folder) {
 }
 
 uint32_t FileTimeJournal::Hold(FileHandle&& file, const RawString& path, const RawString& shownPath,
-                               const FileTimes& old, const FileTimes& changed, FailedFiles* failed) {
+                               const FileTimes& old, const FileTimes& changed, FailedFiles* failed,
+                               ApplyRunControl* control) {
     if (failed_) {
         file.Close();
-        return NoteFailure(shownPath, failed);
+        return NoteFailure(shownPath, failed, control);
     }
     held_.push_back(Held{std::move(file), JournalLine{path, old, changed}, shownPath});
-    return HeldCount() >= batchFiles_ ? Commit(failed) : 0;
+    return HeldCount() >= batchFiles_ ? Commit(failed, control) : 0;
 }
 
-uint32_t FileTimeJournal::Commit(FailedFiles* failed) {
+uint32_t FileTimeJournal::Commit(FailedFiles* failed, ApplyRunControl* control) {
     if (held_.empty()) return 0;
     const bool written = !failed_ && WriteBatch();
     failed_ = !written;
@@ -220,9 +222,14 @@ uint32_t FileTimeJournal::Commit(FailedFiles* failed) {
     for (Held& held : held_) {
         if (!written) {
             held.file.Close();
-            failures += NoteFailure(held.shownPath, failed);
+            failures += NoteFailure(held.shownPath, failed, control);
+        } else if (control && control->cancel.load(std::memory_order_relaxed)) {
+            // Stopped: the file keeps its times; its line only says what it was to get.
+            held.file.Close();
         } else if (!WriteFileTimes(held.file, held.line.changed)) {
-            failures += NoteFailure(held.shownPath, failed);
+            failures += NoteFailure(held.shownPath, failed, control);
+        } else if (control) {
+            control->changed.fetch_add(1, std::memory_order_relaxed);
         }
     }
     held_.clear();

@@ -48,11 +48,13 @@ public:
     // Takes a file opened by OpenFileTimes with the times it has and is to get; shownPath names
     // it in failures. A full batch is committed: returns the failures of that commit.
     uint32_t Hold(RawLayer::FileHandle&& file, const RawLayer::RawString& path, const RawLayer::RawString& shownPath,
-                  const FileTimes& old, const FileTimes& changed, FailedFiles* failed);
+                  const FileTimes& old, const FileTimes& changed, FailedFiles* failed,
+                  ApplyRunControl* control = nullptr);
     // Writes the lines of the held files and flushes the journal, then changes the files.
     // When the journal cannot be written no held file is changed: each counts as a failure,
-    // as does every file held after that. Returns the failures.
-    uint32_t Commit(FailedFiles* failed);
+    // as does every file held after that. Once control (may be null) says stop, the files not
+    // yet changed keep their times. Counts for control; returns the failures.
+    uint32_t Commit(FailedFiles* failed, ApplyRunControl* control = nullptr);
     // Commits and closes; a journal without lines is deleted, and the oldest journals of the
     // folder beyond kJournalsKept.
     void Finish();
