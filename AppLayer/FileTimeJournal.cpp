@@ -8,6 +8,7 @@
 #include "RawLayer/RawFindFile.h"
 #include "RawLayer/RawPath.h"
 #include "RawLayer/RawProductName.h"
+#include "RawLayer/RawTimeText.h"
 
 using RawLayer::FileHandle;
 using RawLayer::RawString;
@@ -80,21 +81,12 @@ bool IsChanged(const JournalLine& line) {
            CountOf(line.old.lastAccess) != CountOf(line.changed.lastAccess);
 }
 
-// The UTC start's fields, each followed by its separator (none where it is 0).
-void AppendStart(RawString& text, const SYSTEMTIME& utc, const char (&separators)[6]) {
-    const uint16_t fields[] = {utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond};
-    for (int index = 0; index < 6; ++index) {
-        text.AppendDecimalWidth(fields[index], index == 0 ? 4 : 2);
-        if (separators[index]) text.Append(static_cast<uint8_t>(separators[index]));
-    }
-    text.AppendDecimalWidth(utc.wMilliseconds, 3);
-}
-
 // "Kairodex_Journal_yyyymmdd_hhmmss_mmm", and "_nn" after it for a later run in the same
 // millisecond.
 RawString NameStem(const SYSTEMTIME& utc, int32_t sameMillisecond) {
     RawString stem(NamePrefix(), RawLayer::Utf8);
-    AppendStart(stem, utc, {0, 0, '_', 0, 0, '_'});
+    stem.Concat(RawLayer::FormatDate(utc, 0), RawString("_"), RawLayer::FormatTime(utc, 0));
+    stem.Concat(RawString("_"), RawLayer::FormatMSec(utc));
     if (sameMillisecond > 0) {
         stem.Append('_');
         stem.AppendDecimalWidth(static_cast<uint64_t>(sameMillisecond), 2);
@@ -105,7 +97,8 @@ RawString NameStem(const SYSTEMTIME& utc, int32_t sameMillisecond) {
 RawString HeaderLine(const SYSTEMTIME& utc) {
     RawString header(HeaderStart(), RawLayer::Utf8);
     header.Concat(RawLayer::ProductVersion(), RawString("\t"));
-    AppendStart(header, utc, {'-', '-', ' ', ':', ':', '.'});
+    header.Concat(RawLayer::FormatDate(utc, '-'), RawString(" "), RawLayer::FormatTime(utc, ':'));
+    header.Concat(RawString("."), RawLayer::FormatMSec(utc));
     header.Concat(RawString(" UTC"));
     return header;
 }
