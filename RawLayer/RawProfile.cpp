@@ -60,6 +60,11 @@ const RawString& EqualsSign() {
     return text;
 }
 
+const RawString& NulUnit() {
+    static const RawString text = RawString::FromUnits("", 1, Utf8);
+    return text;
+}
+
 // The parser scans unit by unit: the lines it gets are UTF-8 (converted or kept as bytes),
 // UTF-16 units or single bytes, where "[", "]", "=", "/" and NUL never belong to another
 // character, so even text that does not decode is split where its bytes say.
@@ -143,6 +148,9 @@ void ParseSections(RawLineFile& reader, RawParameterList& list, const RawString&
 void WriteEntries(RawLineFile& writer, const RawParameterList& list, const RawString& section) {
     writer.WriteLine(Header(section, 0, section.Length()));
     for (const RawParameterUnit& unit : list) {
+        // A name that begins with "[" (read after a NUL, or given) would read back as a header
+        // and take the entries after it into another section; a NUL in front keeps it an entry.
+        if (IsSectionHeader(unit.name)) writer.WriteText(NulUnit());
         writer.WriteText(unit.name);
         writer.WriteText(EqualsSign());
         writer.WriteLine(unit.value);

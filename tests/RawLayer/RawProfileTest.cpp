@@ -93,6 +93,15 @@ TEST_F(RawProfileTest, SavesOneSectionAndCopiesTheRest) {
     EXPECT_FALSE(TemporaryLeft());
 }
 
+// An entry whose name begins with "[" stays an entry of its section when the section is saved.
+TEST_F(RawProfileTest, EntryNamedLikeAHeaderStaysInItsSection) {
+    RawProfile profile = Profile("[S]\r\na=1\0[b=2\r\nc=3\r\n"s);
+    EXPECT_TRUE(profile.SetValue("S", "k", "v"));
+    EXPECT_TRUE(profile.SetValue("S", "[x", "y"));
+    EXPECT_EQ(Content(), "[S]\r\na=1\r\n\0[b=2\r\nc=3\r\nk=v\r\n\0[x=y\r\n\r\n"s);
+    for (const char* key : {"k", "[b", "c", "[x"}) EXPECT_NE(Bytes(profile.GetValue("S", key, "<none>")), "<none>") << key;
+}
+
 TEST_F(RawProfileTest, DuplicateSectionIsReadWholeAndWrittenOnce) {
     RawProfile profile = Profile("[S]\r\na=1\r\n[T]\r\nb=2\r\n[s]\r\na=3\r\nc=4\r\n");
     RawParameterList list;
@@ -285,9 +294,10 @@ TEST_F(RawProfileTest, RandomBytesSaveWhollyOrNotAtAll) {
         for (char& byte : content) byte = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
         RawProfile profile = Profile("[S]\r\n" + content);
         profile.GetValue("S", "k", "");
-        // Whole: the entry is there (random lines may turn into headers once split at NUL).
+        // Whole: the entry is there and reads back from its section.
         if (profile.SetValue("S", "k", "v")) {
             EXPECT_NE(Content().find("\r\nk=v\r\n"), std::string::npos) << round;
+            EXPECT_EQ(Bytes(profile.GetValue("S", "k", "<none>")), "v") << round;
         } else {
             EXPECT_EQ(Content(), "[S]\r\n" + content) << round;
         }
