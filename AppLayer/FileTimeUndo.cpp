@@ -61,14 +61,20 @@ bool ReadJournal(const RawString& path, std::vector<JournalLine>& lines, uint32_
 
 }  // namespace
 
-UndoResult UndoJournal(const RawString& journalPath, FailedFiles* failed) {
+UndoResult UndoJournal(const RawString& journalPath, FailedFiles* failed, ApplyRunControl* control) {
     UndoResult result;
     result.journal = journalPath;
     std::vector<JournalLine> lines;
     if (!ReadJournal(journalPath, lines, result.failures)) return result;
     if (result.failures && failed) failed->Note(journalPath);
     for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
-        if (RestoreFile(*line)) continue;
+        if (control && control->cancel.load(std::memory_order_relaxed)) {
+            result.outcome = UndoOutcome::Stopped;
+            return result;
+        }
+        const bool back = RestoreFile(*line);
+        if (control) ++(back ? control->changed : control->failed);
+        if (back) continue;
         ++result.failures;
         if (failed) failed->Note(line->path);
     }
@@ -77,10 +83,10 @@ UndoResult UndoJournal(const RawString& journalPath, FailedFiles* failed) {
     return result;
 }
 
-UndoResult UndoNewest(const RawString& folder, FailedFiles* failed) {
+UndoResult UndoNewest(const RawString& folder, FailedFiles* failed, ApplyRunControl* control) {
     const RawString newest = NewestJournal(folder);
     if (newest.IsEmpty()) return UndoResult();
-    return UndoJournal(newest, failed);
+    return UndoJournal(newest, failed, control);
 }
 
 }  // namespace AppLayer

@@ -13,6 +13,7 @@ enum class UndoOutcome {
     NothingToUndo,  // no journal, or the file named is none
     Done,           // every file is back
     SomeFailed,     // a file changed since, gone, or not writable
+    Stopped,        // cancelled part way: the journal stays, to be undone again for the rest
 };
 
 struct UndoResult {
@@ -25,8 +26,12 @@ struct UndoResult {
 // back to what it had before the first), then marks the journal undone. A time is put back
 // only when the file still has the run's new value; one that has another value leaves the
 // whole file as it is and counts as a failure, one back at its old value already is done.
-UndoResult UndoJournal(const RawLayer::RawString& journalPath, FailedFiles* failed = nullptr);
+// control (may be null) is read and counted as a walk does; a stopped undo leaves the journal
+// unmarked, and undoing it again puts back the rest (the files back already count as done).
+UndoResult UndoJournal(const RawLayer::RawString& journalPath, FailedFiles* failed = nullptr,
+                       ApplyRunControl* control = nullptr);
 // UndoJournal of the newest journal in folder not yet undone.
-UndoResult UndoNewest(const RawLayer::RawString& folder, FailedFiles* failed = nullptr);
+UndoResult UndoNewest(const RawLayer::RawString& folder, FailedFiles* failed = nullptr,
+                      ApplyRunControl* control = nullptr);
 
 }  // namespace AppLayer

@@ -10,15 +10,32 @@ bool GuiApplyRun::Start(const FileTimeSettings& settings, const RawLayer::RawStr
     state_ = std::make_unique<State>(settings, namesKept_);
     // A list of the run's own: the dialog's list body is never shared with the worker.
     for (const RawString& name : names) state_->names.Add(name);
-    state_->window = window;
     state_->journal = journal;
+    return Launch(window);
+}
+
+bool GuiApplyRun::StartUndo(const RawString& folder, HWND window) {
+    if (Running()) return false;
+    state_ = std::make_unique<State>(FileTimeSettings(), namesKept_);
+    state_->undo = true;
+    state_->undoFolder = folder;
+    return Launch(window);
+}
+
+bool GuiApplyRun::Launch(HWND window) {
+    state_->window = window;
     started_ = std::chrono::steady_clock::now();
     return worker_.Start(&GuiApplyRun::Work, state_.get());
 }
 
 void GuiApplyRun::Work(void* context) {
     State& state = *static_cast<State*>(context);
-    state.failures = ApplyToAll(state.settings, state.names, &state.failed, state.journal, &state.control);
+    if (state.undo) {
+        state.undone = UndoNewest(state.undoFolder, &state.failed, &state.control);
+        state.failures = state.undone.failures;
+    } else {
+        state.failures = ApplyToAll(state.settings, state.names, &state.failed, state.journal, &state.control);
+    }
     // Posted, never sent: the dialog's thread may be waiting for this one.
     if (state.window) PostMessageW(state.window, kApplyRunEnded, 0, 0);
 }

@@ -1,5 +1,5 @@
-// GuiApplyRun: one target drop applied on a worker thread, so the dialog's message loop goes on
-// meanwhile. The run owns the worker and copies of the settings and the names, which the worker
+// GuiApplyRun: one target drop applied, or one run undone, on a worker thread, so the dialog's
+// message loop goes on meanwhile. The run owns the worker and copies of the settings and the names, which the worker
 // alone reads; the dialog edits its own. The worker is joined before the run is gone.
 //
 // What the worker touches: its copies (strings share their bodies with the dialog's under
@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "AppLayer/FileTimeApply.h"
+#include "AppLayer/FileTimeUndo.h"
 #include "AppLayer/FileTimeValue.h"
 #include "RawLayer/RawList.h"
 #include "RawLayer/RawWorkerThread.h"
@@ -36,6 +37,8 @@ public:
     // its end. False when a run is in progress or no thread could be started.
     bool Start(const FileTimeSettings& settings, const RawLayer::RawStringList& names, FileTimeJournal* journal,
                HWND window);
+    // The same for undoing the newest journal in folder.
+    bool StartUndo(const RawLayer::RawString& folder, HWND window);
     // From Start until Join.
     bool Running() const { return worker_.Started(); }
     // The worker stops after the file it is at.
@@ -54,6 +57,8 @@ public:
     // After Join.
     uint32_t Failures() const { return state_ ? state_->failures : 0; }
     const FailedFiles* Failed() const { return state_ ? &state_->failed : nullptr; }
+    // The undo's result; null after a drop.
+    const UndoResult* Undone() const { return state_ && state_->undo ? &state_->undone : nullptr; }
     std::chrono::milliseconds Elapsed() const;
 
 private:
@@ -66,7 +71,11 @@ private:
         FileTimeJournal* journal = nullptr;  // borrowed
         uint32_t failures = 0;
         HWND window = nullptr;
+        bool undo = false;
+        RawLayer::RawString undoFolder;
+        UndoResult undone;
     };
+    bool Launch(HWND window);
     static void Work(void* state);
 
     int32_t namesKept_;

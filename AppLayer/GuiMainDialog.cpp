@@ -68,6 +68,7 @@ const RawLocaleRecord* MainDialogTable() {
         {kTagUndoFailed, "The times of %1 files could not be put back:"},
         {kTagRunProgress, "%1 files"},
         {kTagRunCancelled, "Stopped: the times of %1 files were changed; the files not reached kept theirs."},
+        {kTagUndoCancelled, "Stopped: the times of %1 files were put back; undo again for the rest."},
         {"", ""},
     };
     return table;

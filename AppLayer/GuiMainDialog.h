@@ -147,6 +147,7 @@ private:
     void ShowProgress();
     void CancelAndClose();
     bool OverCloseButton() const;
+    void ReportUndo(const UndoResult& undone, const FailedFiles& failed, uint32_t putBack);
     void ReportRun(uint32_t failures, const FailedFiles& failed, bool cancelled, uint32_t changed,
                    const FileTimeJournal* journal);
     void SwitchUtc();

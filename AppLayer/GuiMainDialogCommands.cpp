@@ -57,6 +57,14 @@ void SetBit(uint16_t& flags, uint16_t bit, bool set) {
     flags = set ? static_cast<uint16_t>(flags | bit) : static_cast<uint16_t>(flags & ~bit);
 }
 
+// The detail of a stopped run: the count's text (tag) over the names, or nothing without failures.
+RawString CountedNames(const char* tag, uint32_t failures, const RawString& names) {
+    if (failures == 0) return RawString();
+    RawString detail = WithCount(RawLayer::RawTextMap(MainDialogTableName(), MainDialogTable()).Text(tag), failures);
+    detail.Concat(RawString("\r\n"), names);
+    return detail;
+}
+
 }  // namespace
 
 LRESULT GuiMainDialog::OnCommand(int code) {
@@ -254,6 +262,7 @@ void GuiMainDialog::ApplyToTargets() {
         UnblockSelf();
         FailedFiles failed(kFailedNamesShown);
         const uint32_t failures = ApplyToAll(*settings_, names, &failed, journal_.get());
+        journal_->Finish();
         return ReportRun(failures, failed, false, 0, journal_.get());
     }
     StartRun();
@@ -362,6 +371,8 @@ void GuiMainDialog::ShowProgressTexts(const RawString& title, const RawString& t
 void GuiMainDialog::EndRun(bool report) {
     if (!run_.Running()) return;
     run_.Join();
+    // Closed at once: an undo must be able to mark it, and the oldest journals go now.
+    if (journal_) journal_->Finish();
     if (Window()) KillTimer(Window(), kProgressTimer);
     UnblockSelf();
     if (progressShown_ != 0) ShowProgressTexts(ProductName(), targetText_);
@@ -369,7 +380,9 @@ void GuiMainDialog::EndRun(bool report) {
     if (focusBeforeRun_ && IsWindow(focusBeforeRun_)) SetFocus(focusBeforeRun_);
     focusBeforeRun_ = nullptr;
     if (closeAfterRun_) return Close();
-    if (report) ReportRun(run_.Failures(), *run_.Failed(), run_.Cancelled(), run_.Changed(), journal_.get());
+    if (!report) return;
+    if (const UndoResult* undone = run_.Undone()) return ReportUndo(*undone, *run_.Failed(), run_.Changed());
+    ReportRun(run_.Failures(), *run_.Failed(), run_.Cancelled(), run_.Changed(), journal_.get());
 }
 
 // The window is going: the worker is stopped and waited for first.
@@ -391,23 +404,30 @@ void GuiMainDialog::ReportRun(uint32_t failures, const FailedFiles& failed, bool
         detail.Concat(RawString("\r\n"), names);
         return Warn(kTagJournalFailed, detail, failures);
     }
-    RawString detail;
-    if (failures != 0) {
-        detail =
-            WithCount(RawLayer::RawTextMap(MainDialogTableName(), MainDialogTable()).Text(kTagTargetFailed), failures);
-        detail.Concat(RawString("\r\n"), names);
-    }
-    Warn(kTagRunCancelled, detail, changed);
+    Warn(kTagRunCancelled, CountedNames(kTagTargetFailed, failures, names), changed);
 }
 
-// The newest run not undone is put back; one box names the files that could not be. Runs on
-// the dialog's thread: a long undo keeps the dialog from answering until it is done.
+// The newest run not undone is put back, on the worker like a drop and stopped the same ways;
+// without a thread, here.
 void GuiMainDialog::UndoLastChange() {
-    FailedFiles failed(kFailedNamesShown);
-    const UndoResult undone = UndoNewest(JournalFolderBeside(gui_.profile.FilePath()), &failed);
-    if (undone.outcome == UndoOutcome::SomeFailed) {
-        Warn(kTagUndoFailed, failed.Listed(undone.failures), undone.failures);
+    if (run_.Running() || !Window()) return;
+    const RawString folder = JournalFolderBeside(gui_.profile.FilePath());
+    if (!BlockSelf()) return;
+    if (!run_.StartUndo(folder, Window())) {
+        UnblockSelf();
+        FailedFiles failed(kFailedNamesShown);
+        const UndoResult undone = UndoNewest(folder, &failed);
+        return ReportUndo(undone, failed, 0);
     }
+    StartRun();
+}
+
+// One box names the files that could not be put back; a stopped undo says how many were.
+void GuiMainDialog::ReportUndo(const UndoResult& undone, const FailedFiles& failed, uint32_t putBack) {
+    const RawString names = failed.Listed(undone.failures);
+    if (undone.outcome == UndoOutcome::SomeFailed) return Warn(kTagUndoFailed, names, undone.failures);
+    if (undone.outcome != UndoOutcome::Stopped) return;
+    Warn(kTagUndoCancelled, CountedNames(kTagUndoFailed, undone.failures, names), putBack);
 }
 
 void GuiMainDialog::Close() {

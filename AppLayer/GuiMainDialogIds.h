@@ -58,5 +58,6 @@ constexpr const char* kTagJournalFailed = "JournalFailed";
 constexpr const char* kTagUndoFailed = "UndoFailed";
 constexpr const char* kTagRunProgress = "RunProgress";
 constexpr const char* kTagRunCancelled = "RunCancelled";
+constexpr const char* kTagUndoCancelled = "UndoCancelled";
 
 }  // namespace AppLayer

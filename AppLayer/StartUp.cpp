@@ -174,6 +174,7 @@ int RunUndoMode(const FileTimeJob& job) {
         case UndoOutcome::Done:
             return kExitDone;
         case UndoOutcome::SomeFailed:
+        case UndoOutcome::Stopped:
             return kExitFilesFailed;
         default:
             return kExitNothingToUndo;

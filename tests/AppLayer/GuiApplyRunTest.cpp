@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "AppLayer/FileTimeApply.h"
+#include "AppLayer/GuiMainDialogIds.h"
 #include "GuiMainDialogFixture.h"
 #include "WinLayer/WinGdiObjects.h"
 #include "WinLayer/WinPixelSupport.h"
@@ -223,6 +224,45 @@ TEST_F(SlowDrop, TheSessionsEndWaitsForTheStoppedWorker) {
     Sleep(100);
     EXPECT_EQ(Changed(), changed);
     EXPECT_LT(changed, 300);
+}
+
+// The window menu's undo runs on the worker as a drop does: stopped part way, it says how many
+// files went back and keeps its journal, which the next undo finishes.
+TEST_F(SlowDrop, AnUndoStopsLikeADropAndTheNextOneFinishesIt) {
+    const std::wstring folder = MakeFiles(300);
+    slowMilliseconds = 0;
+    fixture_.Drop(fixture_.Controls().targetBox, {folder});
+    ASSERT_EQ(Changed(), 300);
+    auto undo = [this] {
+        PostMessageW(fixture_.Window(), WM_COMMAND, MAKEWPARAM(0, kCommandUndoLastChange), 0);
+        PumpMessages();
+    };
+    slowMilliseconds = 20;
+    undo();
+    ASSERT_TRUE(AwaitProgressTitle());
+    BoxAnswerer answer;
+    SendMessageW(fixture_.Window(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(MainDialogFixture::PumpWhile([this] { return fixture_.dialog->Running(); }));
+    EXPECT_TRUE(MainDialogFixture::PumpWhile([&answer] { return answer.boxes == 0; }));
+    const int back = 300 - Changed();
+    EXPECT_GT(back, 0);
+    EXPECT_LT(back, 300);
+    ASSERT_EQ(answer.texts.size(), 1u);
+    EXPECT_EQ(answer.texts[0].rfind(L"Stopped: the times of " + std::to_wstring(back) + L" files were put back", 0),
+              0u);
+
+    slowMilliseconds = 0;
+    undo();
+    EXPECT_TRUE(MainDialogFixture::PumpWhile([this] { return fixture_.dialog->Running(); }));
+    EXPECT_EQ(Changed(), 0);
+    EXPECT_EQ(answer.boxes, 1);
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = FindFirstFileW(fixture_.folder.Below(L"Journal\\*").c_str(), &found);
+    std::wstring names;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+        names += std::wstring(found.cFileName) + L" ";
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    EXPECT_NE(names.find(L".undone.txt"), std::wstring::npos) << std::string(names.begin(), names.end());
 }
 
 TEST_F(SlowDrop, SmallDropsShowNoProgressAndTwentyLeaveNoHandleBehind) {
