@@ -62,10 +62,19 @@ make_prefix() {
   fi
 }
 
+# No window manager runs on the virtual display: a window Wine leaves to one waits up to 2 s for
+# it each time it is hidden. Wine places and activates the windows itself, as Windows does.
+manage_windows_in_wine() {
+  grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null && return 0
+  "$WINELOADER" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 9>&- </dev/null >/dev/null 2>&1
+  "$WINESERVER" -w 9>&-
+}
+
 (
   flock 9
   if [ -z "${DISPLAY:-}" ]; then start_display; echo "$DISPLAY" > "$state/display.now"; fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then make_prefix || exit 1; fi
+  manage_windows_in_wine
 ) 9>"$state/wine.lock" || exit 1
 if [ -z "${DISPLAY:-}" ] && [ -f "$state/display.now" ]; then export DISPLAY=$(cat "$state/display.now"); fi
 

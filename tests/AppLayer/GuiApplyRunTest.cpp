@@ -108,7 +108,7 @@ protected:
 TEST_F(SlowDrop, TheDialogAnswersAndShowsItsProgressUntilTheDropEnds) {
     const std::wstring folder = MakeFiles(60);
     HWND window = fixture_.Window();
-    std::atomic<bool> done{false};
+    std::atomic<bool> done{false}, during{false};
     std::atomic<int> answered{0}, unanswered{0};
     // From another thread, as another program asks: the dialog's own thread would answer itself.
     struct Asker {
@@ -121,12 +121,14 @@ TEST_F(SlowDrop, TheDialogAnswersAndShowsItsProgressUntilTheDropEnds) {
     } asker{done, std::thread([&] {
                 while (!done) {
                     DWORD_PTR result = 0;
-                    (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) ? answered : unanswered)++;
+                    const bool answer = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) != 0;
+                    if (during) (answer ? answered : unanswered)++;
                     Sleep(20);
                 }
             })};
     fixture_.StartDrop(fixture_.Controls().targetBox, {folder});
-    EXPECT_TRUE(fixture_.dialog->Running());
+    during = fixture_.dialog->Running();
+    EXPECT_TRUE(during);
     ASSERT_TRUE(AwaitProgressTitle());
     const std::wstring title = Title(window);
     EXPECT_EQ(title.rfind(L"Kairodex - ", 0), 0u) << title.size();
@@ -148,11 +150,12 @@ TEST_F(SlowDrop, TheDialogAnswersAndShowsItsProgressUntilTheDropEnds) {
 
     BoxAnswerer answer;
     EXPECT_TRUE(MainDialogFixture::PumpWhile([this] { return fixture_.dialog->Running(); }));
+    during = false;
     done = true;
     asker.thread.join();
-    // A dialog that does not run its messages answers none; on a busy machine an odd answer
-    // may come late.
-    EXPECT_GT(answered.load(), 10 * unanswered.load());
+    // A dialog that does not run its messages during the run answers none then; one that does
+    // answers dozens, though a wineserver busy with other tests may let an ask time out.
+    EXPECT_GE(answered.load(), 5) << unanswered.load() << " asks timed out";
     EXPECT_TRUE(WinLayerTest::WritePicture(picture, "GuiMainDialogRun.png"));
     EXPECT_EQ(Title(window), L"Kairodex");
     EXPECT_EQ(AppLayerTest::Text(fixture_.Controls().targetBox.GetText()), "Drop target files !");
