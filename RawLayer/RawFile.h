@@ -30,6 +30,10 @@ void SetFileStepSeam(FileStepSeam seam);
 
 // Moves a freshly written file to target; fails when target already exists.
 bool MoveIntoPlace(const RawString& newFile, const RawString& target);
+// Puts newFile in the place of an existing target in one rename, with target's hidden, system
+// and archive attributes: a process ended at any moment leaves the old file or the new one.
+// (ReplaceWith under Wine takes the old file away before the new one arrives.)
+bool MoveOver(const RawString& newFile, const RawString& target);
 // Replaces target by newFile, keeping the old target as backupName unless that is empty.
 bool ReplaceWith(const RawString& target, const RawString& newFile, const RawString& backupName);
 bool DeleteFileAt(const RawString& path);

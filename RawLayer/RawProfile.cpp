@@ -285,7 +285,7 @@ RawProfile::SaveResult RawProfile::SaveInMode(const RawParameterList& list, cons
     writer.BeginWrite();
     const SaveResult filled = FillTemporary(reader, haveOld, writer, list, section);
     if (filled == SaveResult::Saved &&
-        (haveOld ? ReplaceWith(filePath_, temporary, RawString()) : MoveIntoPlace(temporary, filePath_))) {
+        (haveOld ? MoveOver(temporary, filePath_) : MoveIntoPlace(temporary, filePath_))) {
         return SaveResult::Saved;
     }
     writer.Close();

@@ -1,9 +1,8 @@
-#include "RawLayer/RawFile.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "RawLayer/RawFile.h"
 #include "RawLayer/RawFindFile.h"
 #include "RawLayer/RawPath.h"
 #include "RawLayer/TempFolder.h"
@@ -29,7 +28,7 @@ TEST(RawFileTest, CreateDirectories) {
     RawString deep = JoinPath(JoinPath(JoinPath(base, "a"), "b"), "c");
     EXPECT_TRUE(CreateDirectories(deep));
     EXPECT_TRUE(IsDirectory(WideText(folder.Below(L"a\\b\\c"))));
-    EXPECT_TRUE(CreateDirectories(deep));  // every level there already
+    EXPECT_TRUE(CreateDirectories(deep));                               // every level there already
     EXPECT_TRUE(CreateDirectories(JoinPath(JoinPath(base, "d"), "")));  // trailing separator
     EXPECT_TRUE(CreateDirectories("C:\\"));
 
@@ -65,7 +64,7 @@ TEST(RawFileTest, LastWriteTimeOfFileFolderAndMissingPath) {
     EXPECT_EQ(kept.dwLowDateTime, 1234u);
 }
 
-TEST(RawFileTest, MoveIntoPlaceAndReplaceWith) {
+TEST(RawFileTest, MoveIntoPlaceReplaceWithAndMoveOver) {
     TempFolder folder;
     RawString base(WideText(folder.Path()), Utf8);
     RawString target = JoinPath(base, "p.ini");
@@ -82,6 +81,14 @@ TEST(RawFileTest, MoveIntoPlaceAndReplaceWith) {
     ASSERT_TRUE(TempFolder::Write(folder.Below(L"p.ini.tmp"), "newer"));
     EXPECT_TRUE(ReplaceWith(target, fresh, RawString()));
     EXPECT_EQ(TempFolder::Read(folder.Below(L"p.ini")), "newer");
+
+    // Over the old file in one rename, which keeps its hidden attribute.
+    ASSERT_TRUE(SetFileAttributesW(folder.Below(L"p.ini").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(TempFolder::Write(folder.Below(L"p.ini.tmp"), "moved"));
+    EXPECT_TRUE(MoveOver(fresh, target));
+    EXPECT_EQ(TempFolder::Read(folder.Below(L"p.ini")), "moved");
+    EXPECT_EQ(GetFileAttributesW(folder.Below(L"p.ini").c_str()) & FILE_ATTRIBUTE_HIDDEN, DWORD{FILE_ATTRIBUTE_HIDDEN});
+    EXPECT_FALSE(Exists(fresh));
 
     EXPECT_TRUE(DeleteFileAt(target));
     ASSERT_TRUE(TempFolder::Write(folder.Below(L"p.ini.tmp"), "last"));

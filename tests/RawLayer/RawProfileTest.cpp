@@ -99,7 +99,8 @@ TEST_F(RawProfileTest, EntryNamedLikeAHeaderStaysInItsSection) {
     EXPECT_TRUE(profile.SetValue("S", "k", "v"));
     EXPECT_TRUE(profile.SetValue("S", "[x", "y"));
     EXPECT_EQ(Content(), "[S]\r\na=1\r\n\0[b=2\r\nc=3\r\nk=v\r\n\0[x=y\r\n\r\n"s);
-    for (const char* key : {"k", "[b", "c", "[x"}) EXPECT_NE(Bytes(profile.GetValue("S", key, "<none>")), "<none>") << key;
+    for (const char* key : {"k", "[b", "c", "[x"})
+        EXPECT_NE(Bytes(profile.GetValue("S", key, "<none>")), "<none>") << key;
 }
 
 TEST_F(RawProfileTest, DuplicateSectionIsReadWholeAndWrittenOnce) {
@@ -344,7 +345,8 @@ TEST_F(RawProfileTest, AKilledSaveLeavesTheOldFileOrTheWholeNewOne) {
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
         const std::string content = Content();
-        EXPECT_TRUE(content == before || content == after) << "kill " << kill << ": " << content.size() << " bytes";
+        EXPECT_TRUE(content == before || content == after)
+            << "kill " << kill << ": " << content.size() << " bytes" << (content.size() < 200 ? ": " + content : "");
         old += content == before;
         complete += content == after;
         DeleteFileW((Path() + L".tmp").c_str());
