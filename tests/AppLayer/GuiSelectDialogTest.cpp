@@ -177,6 +177,7 @@ TEST(GuiSelectDialog, DateFinishCopiesTheChosenDateOnlyAndTheMergeKeepsToTheMont
         [&] {
             ASSERT_NE(select.Window(), nullptr);
             EXPECT_EQ(scene.owner.BlockingWindow(), select.Window());
+            ASSERT_TRUE(WinLayerTest::InFront(select.Window()));
             EXPECT_TRUE(WinLayerTest::FocusOn(select.firstList.Window())) << "the first list has the keyboard";
             ExpectCursorCentred(select.firstList, 2024 - 1601, "year");
             ExpectCursorCentred(select.secondList, 1, "month");
@@ -213,6 +214,7 @@ TEST(GuiSelectDialog, TimeFinishCopiesHourMinuteSecondOnly) {
     Script script({
         [&] {
             ASSERT_NE(select.Window(), nullptr);
+            ASSERT_TRUE(WinLayerTest::InFront(select.Window()));
             ExpectCursorCentred(select.firstList, 13, "hour");
             ExpectCursorCentred(select.secondList, 14, "minute");
             ExpectCursorCentred(select.thirdList, 15, "second");
