@@ -178,6 +178,14 @@ bool CopyReplacing(RawLineFile& reader, RawLineFile& writer, const RawParameterL
     return placed;
 }
 
+// Plain ASCII and new files become UTF-8; undetermined text stays in the ANSI code page, so
+// its lines, kept as Ansi bytes, pass unchanged.
+StringEncoding WriteEncodingFor(int32_t encoding) {
+    if (encoding == Ansi) return Utf8;
+    if (encoding == kUndetermined) return Ansi;
+    return static_cast<StringEncoding>(encoding);
+}
+
 }  // namespace
 
 bool IsSectionHeader(const RawString& line) { return line.UnitAt(0) == '['; }
@@ -221,12 +229,15 @@ void RawProfile::Remember(const RawLineFile& reader) {
     byteOrderMark_ = reader.ByteOrderMarkKind() != Ansi ? 1 : 0;
 }
 
-// Plain ASCII and new files become UTF-8; undetermined text stays in the ANSI code page, so
-// its lines, kept as Ansi bytes, pass unchanged.
-StringEncoding RawProfile::WriteEncoding() const {
-    if (encoding_ == Ansi) return Utf8;
-    if (encoding_ == kUndetermined) return Ansi;
-    return static_cast<StringEncoding>(encoding_);
+StringEncoding RawProfile::WriteEncoding() const { return WriteEncodingFor(encoding_); }
+
+// A file in a code page guessed from its bytes may be guessed otherwise once new text is in
+// it, and then every text in it reads as other characters: such a save is not made.
+bool RawProfile::ReadsBackAlike(const RawString& written) const {
+    if (byteOrderMark_ != 0) return true;  // the mark names the encoding
+    RawLineFile reader(written, bufferSize_);
+    PrepareReader(reader, ReadMode::Converted);
+    return reader.OpenRead() && WriteEncodingFor(reader.DetectedEncoding()) == WriteEncoding();
 }
 
 bool RawProfile::ReadSection(RawParameterList& list, const RawString& section) {
@@ -283,7 +294,10 @@ RawProfile::SaveResult RawProfile::SaveInMode(const RawParameterList& list, cons
     writer.SetRequestedEncoding(WriteEncoding());
     writer.SetWriteSignature(byteOrderMark_ != 0);
     writer.BeginWrite();
-    const SaveResult filled = FillTemporary(reader, haveOld, writer, list, section);
+    SaveResult filled = FillTemporary(reader, haveOld, writer, list, section);
+    if (filled == SaveResult::Saved && mode == ReadMode::Converted && !ReadsBackAlike(temporary)) {
+        filled = SaveResult::Failed;
+    }
     if (filled == SaveResult::Saved &&
         (haveOld ? MoveOver(temporary, filePath_) : MoveIntoPlace(temporary, filePath_))) {
         return SaveResult::Saved;

@@ -59,6 +59,7 @@ private:
     void PrepareReader(RawLineFile& reader, ReadMode mode) const;
     void Remember(const RawLineFile& reader);
     StringEncoding WriteEncoding() const;
+    bool ReadsBackAlike(const RawString& written) const;
     SaveResult SaveInMode(const RawParameterList& list, const RawString& section, ReadMode mode);
     static SaveResult FillTemporary(RawLineFile& reader, bool haveOld, RawLineFile& writer,
                                     const RawParameterList& list, const RawString& section);

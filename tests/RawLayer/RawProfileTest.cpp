@@ -103,6 +103,16 @@ TEST_F(RawProfileTest, EntryNamedLikeAHeaderStaysInItsSection) {
         EXPECT_NE(Bytes(profile.GetValue("S", key, "<none>")), "<none>") << key;
 }
 
+// Bytes a guess takes for code page 932 that, with new text written in it, would be guessed
+// otherwise: the save is refused and the file stays as it was.
+TEST_F(RawProfileTest, ASaveThatWouldReadBackInAnotherEncodingIsRefused) {
+    const std::string before = "[\xC3\xA9t\xC3\xA9]\xED\x6C\xAC\xD8]\x90s\r\n";
+    RawProfile profile = Profile(before);
+    EXPECT_FALSE(profile.SetValue("Zulu", "A", RawString::FromWide(L"\":]-]=\x65E5.7Z")));
+    EXPECT_EQ(Content(), before);
+    EXPECT_FALSE(TemporaryLeft());
+}
+
 TEST_F(RawProfileTest, DuplicateSectionIsReadWholeAndWrittenOnce) {
     RawProfile profile = Profile("[S]\r\na=1\r\n[T]\r\nb=2\r\n[s]\r\na=3\r\nc=4\r\n");
     RawParameterList list;
