@@ -231,13 +231,16 @@ void RawProfile::Remember(const RawLineFile& reader) {
 
 StringEncoding RawProfile::WriteEncoding() const { return WriteEncodingFor(encoding_); }
 
-// A file in a code page guessed from its bytes may be guessed otherwise once new text is in
-// it, and then every text in it reads as other characters: such a save is not made.
+// A file whose encoding was guessed from its bytes may be guessed otherwise once new text is
+// in it, and then its other texts read as other characters: such a save is not made. The new
+// file is read as the next read will take it, in the modes a read tries.
 bool RawProfile::ReadsBackAlike(const RawString& written) const {
     if (byteOrderMark_ != 0) return true;  // the mark names the encoding
-    RawLineFile reader(written, bufferSize_);
-    PrepareReader(reader, ReadMode::Converted);
-    return reader.OpenRead() && WriteEncodingFor(reader.DetectedEncoding()) == WriteEncoding();
+    RawProfile again(written);
+    again.bufferSize_ = bufferSize_;
+    RawParameterList list;
+    again.ReadSection(list, RawString());
+    return again.WriteEncoding() == WriteEncoding();
 }
 
 bool RawProfile::ReadSection(RawParameterList& list, const RawString& section) {
@@ -295,7 +298,7 @@ RawProfile::SaveResult RawProfile::SaveInMode(const RawParameterList& list, cons
     writer.SetWriteSignature(byteOrderMark_ != 0);
     writer.BeginWrite();
     SaveResult filled = FillTemporary(reader, haveOld, writer, list, section);
-    if (filled == SaveResult::Saved && mode == ReadMode::Converted && !ReadsBackAlike(temporary)) {
+    if (filled == SaveResult::Saved && !ReadsBackAlike(temporary)) {
         filled = SaveResult::Failed;
     }
     if (filled == SaveResult::Saved &&
