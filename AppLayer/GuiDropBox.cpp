@@ -82,7 +82,7 @@ LRESULT GuiDropBox::TakeDrop(HDROP drop) {
     droppedNames_ = RawLayer::DroppedFileNames(drop);
     if (Window()) {
         const WPARAM command = MAKEWPARAM(static_cast<WORD>(Property().identifier), commandNumber_);
-        PostMessageA(Window(), WM_COMMAND, command, 0);
+        PostMessageW(Window(), WM_COMMAND, command, 0);
     }
     return 0;
 }

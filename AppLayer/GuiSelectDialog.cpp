@@ -264,7 +264,7 @@ LRESULT GuiSelectDialog::OnChildNotify(WinView*, int code) {
             End(0);
             break;
         case WinLayer::NotifyCancel:
-            if (Window()) PostMessageA(Window(), WM_CLOSE, 0, 0);
+            if (Window()) PostMessageW(Window(), WM_CLOSE, 0, 0);
             break;
         default:
             break;

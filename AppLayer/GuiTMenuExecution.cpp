@@ -264,7 +264,7 @@ void GuiTMenuExecution::Warn(const RawString& tag) {
 }
 
 void GuiTMenuExecution::PostToDialog(int code) {
-    if (dialog_.Window()) PostMessageA(dialog_.Window(), WM_COMMAND, MAKEWPARAM(0, static_cast<WORD>(code)), 0);
+    if (dialog_.Window()) PostMessageW(dialog_.Window(), WM_COMMAND, MAKEWPARAM(0, static_cast<WORD>(code)), 0);
 }
 
 }  // namespace AppLayer

@@ -105,7 +105,7 @@ LRESULT WinButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT WinButton::PostClick() {
-    if (Window()) PostMessageA(Window(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(Property().identifier), 0), 0);
+    if (Window()) PostMessageW(Window(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(Property().identifier), 0), 0);
     return 0;
 }
 
@@ -126,7 +126,7 @@ LRESULT WinButton::OnCommand(int code) {
         }
         if (clickCode != 0 && Window()) {
             WPARAM command = MAKEWPARAM(static_cast<WORD>(Property().identifier), static_cast<WORD>(clickCode));
-            PostMessageA(Window(), WM_COMMAND, command, 0);
+            PostMessageW(Window(), WM_COMMAND, command, 0);
         }
     }
     return WinView::OnCommand(code);

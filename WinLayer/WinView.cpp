@@ -54,6 +54,11 @@ int VerticalScrollWidth() {
     return width;
 }
 
+int HorizontalScrollHeight() {
+    static const int height = GetSystemMetrics(SM_CYHSCROLL);
+    return height;
+}
+
 }  // namespace
 
 // ---- WinViewStyle ----
@@ -101,7 +106,7 @@ void WinViewFitting::AdjustOuterRect(RECT& rect) const {
     const WinViewProperty& property = *link_.property;
     AdjustWindowRectEx(&rect, property.style, FALSE, property.exStyle);
     if (property.style & WS_VSCROLL) rect.right += VerticalScrollWidth();
-    if (property.style & WS_HSCROLL) rect.bottom += VerticalScrollWidth();
+    if (property.style & WS_HSCROLL) rect.bottom += HorizontalScrollHeight();
 }
 
 void WinViewFitting::FitToText() {
@@ -243,7 +248,7 @@ LRESULT WinView::OnTabKey() {
 LRESULT WinView::OnEscapeKey() {
     if (window_) {
         WPARAM command = MAKEWPARAM(static_cast<WORD>(property_.identifier), NotifyCancel);
-        PostMessageA(window_, WM_COMMAND, command, 0);
+        PostMessageW(window_, WM_COMMAND, command, 0);
     }
     return 0;
 }
