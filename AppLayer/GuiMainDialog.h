@@ -127,7 +127,6 @@ private:
     void LayOutOptions(int gap);
     void LayOutTargetAndClose();
     RECT PlaceGroups(int gap);
-    RECT CentredOnWorkArea(SIZE size) const;
 
     void HandleCommand(WinLayer::WinView* source, int code);
     void ShowValue();

@@ -140,12 +140,7 @@ void GuiMainDialog::ShowValue() {
     for (GuiTimeRow* row : {&controls_.date, &controls_.time, &controls_.msec}) row->box.ShowValue(settings_->value);
 }
 
-void GuiMainDialog::SetCheck(WinLayer::WinCheckBox& check, bool set) {
-    check.checked = set ? 1 : 0;
-    if (!check.Window()) return;
-    SendMessageA(check.Window(), BM_SETCHECK, check.checked, 0);
-    InvalidateRect(check.Window(), nullptr, FALSE);
-}
+void GuiMainDialog::SetCheck(WinLayer::WinCheckBox& check, bool set) { check.SetChecked(set); }
 
 // The flag follows the check box; the row's label, box and buttons are usable only while it is
 // set. The check box itself stays enabled, and the value keeps the part either way.
