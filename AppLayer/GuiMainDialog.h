@@ -175,9 +175,4 @@ private:
     GuiApplyRun run_{kFailedNamesShown};        // last: its worker is joined before the rest goes
 };
 
-// The dialog mode: builds the main dialog over the job's settings, shows it, runs the message
-// loop until the window is gone and tears it down. sourceUnreadable: the command line named a
-// source whose time could not be read, which the user is told. Returns the process exit code.
-int RunDialogMode(FileTimeJob& job, bool sourceUnreadable);
-
 }  // namespace AppLayer

@@ -1,5 +1,5 @@
-// What the main dialog's controls do: every action writes straight into the settings record
-// that start-up owns, and the boxes show its value again. Also the dialog mode that runs it.
+// What the main dialog's controls do (the command half of GuiMainDialog.h): every action writes
+// straight into the settings record that start-up owns, and the boxes show its value again.
 #include <algorithm>
 #include <chrono>
 
@@ -443,16 +443,6 @@ void GuiMainDialog::SaveWindowRect() {
     RawLayer::RawParameterList list;
     WinLayer::WriteRectParameters(list, kKey, normalRect);
     gui_.profile.WriteSection(list, kSection);
-}
-
-int RunDialogMode(FileTimeJob& job, bool sourceUnreadable) {
-    GuiMainDialog dialog(GuiProfileRecord(), job.configProfile);
-    dialog.SetSettings(&job.settings);
-    dialog.StartUp();
-    if (!dialog.Show()) return kExitDone;
-    if (sourceUnreadable) dialog.WarnSourceUnreadable(job.sourcePath);
-    dialog.RunMessageLoop();
-    return kExitDone;
 }
 
 }  // namespace AppLayer
