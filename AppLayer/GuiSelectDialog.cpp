@@ -114,17 +114,12 @@ void GuiSelectDialog::SetUp(WinView* owner, uint16_t selectMode, const SYSTEMTIM
 
 // Centred on the owner, shifted inside the primary work area, then exactly as tall as the owner.
 void GuiSelectDialog::PlaceOver(const RECT& owner) {
-    RECT& w = viewRect;
-    w = WinLayer::CentredIn(owner, WinLayer::SizeOf(w));
-    const RECT work = WinLayer::PrimaryWorkArea();
     // Also when the whole window lies beyond an edge (an owner mostly off the screen): a modal
     // dialog out of reach would leave the owner blocked for good.
-    if (w.left < work.left) OffsetRect(&w, work.left - w.left, 0);
-    if (w.top < work.top) OffsetRect(&w, 0, work.top - w.top);
-    if (w.right > work.right) OffsetRect(&w, work.right - w.right, 0);
-    if (w.bottom > work.bottom) OffsetRect(&w, 0, work.bottom - w.bottom);
-    w.top = owner.top;
-    w.bottom = owner.bottom;
+    viewRect =
+        WinLayer::ShiftedInto(WinLayer::CentredIn(owner, WinLayer::SizeOf(viewRect)), WinLayer::PrimaryWorkArea());
+    viewRect.top = owner.top;
+    viewRect.bottom = owner.bottom;
 }
 
 void GuiSelectDialog::BuildControls(RECT& client, WinViewResize& lists, WinViewResize& buttons) {

@@ -21,4 +21,14 @@ inline RECT CentredIn(const RECT& area, SIZE size) {
     return {left, top, left + size.cx, top + size.cy};
 }
 
+// rect moved, its size kept, edge by edge (left, top, right, bottom) until that edge lies in area:
+// one larger than area ends with its right and bottom edges on area's.
+inline RECT ShiftedInto(RECT rect, const RECT& area) {
+    if (rect.left < area.left) OffsetRect(&rect, area.left - rect.left, 0);
+    if (rect.top < area.top) OffsetRect(&rect, 0, area.top - rect.top);
+    if (rect.right > area.right) OffsetRect(&rect, area.right - rect.right, 0);
+    if (rect.bottom > area.bottom) OffsetRect(&rect, 0, area.bottom - rect.bottom);
+    return rect;
+}
+
 }  // namespace WinLayer
