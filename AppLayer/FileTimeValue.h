@@ -23,6 +23,15 @@ enum FileTimeFlag : uint16_t {
 };
 constexpr uint16_t kPartMask = UseDate | UseTime | UseMSec;
 
+// flags with its part bits replaced by those of partMask.
+inline uint16_t WithParts(uint16_t flags, uint16_t partMask) {
+    return static_cast<uint16_t>((flags & ~kPartMask) | (partMask & kPartMask));
+}
+
+// The years a calendar time may have.
+constexpr uint16_t kFirstCalendarYear = 1601;
+constexpr uint16_t kLastCalendarYear = 30827;
+
 // What FileTimeValue::brokenDown expresses.
 enum FileTimeZone : uint8_t {
     ZoneNotSet = 0,
@@ -102,12 +111,6 @@ bool ParseOffset(const RawLayer::RawString& text, int64_t& ticks);
 // The instant time moved by ticks; false, shifted untouched, when the result lies before
 // 1601-01-01 or past the last calendar time.
 bool ShiftFileTime(const FILETIME& time, int64_t ticks, FILETIME& shifted);
-
-// The platform's time zone record, read once per process on first use: today's rules.
-const TIME_ZONE_INFORMATION& ProcessTimeZone();
-// The zone's rules in force in year (daylight-saving dates and biases change over the years);
-// today's rules when the platform cannot tell that year's.
-const TIME_ZONE_INFORMATION& ZoneRulesOfYear(uint16_t year);
 
 // True when the fields name a time that exists: years 1601..30827, real days (leap years
 // counted), hour, minute, second and milliseconds in range. The day of week is not read.

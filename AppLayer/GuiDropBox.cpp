@@ -5,6 +5,8 @@
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinDrawContext.h"
 #include "WinLayer/WinDrawing.h"
+#include "WinLayer/WinPalette.h"
+#include "WinLayer/WinRect.h"
 
 namespace AppLayer {
 
@@ -23,18 +25,14 @@ struct DropBoxColours {
     COLORREF text;
 };
 
-// The system face colour, each channel v made v - v * 10 / 256.
-COLORREF ShadedFace() {
-    const COLORREF face = SystemColours().face;
-    auto shade = [](int v) { return static_cast<BYTE>(v - v * 10 / 256); };
-    return RGB(shade(GetRValue(face)), shade(GetGValue(face)), shade(GetBValue(face)));
-}
+// The system face colour in the buttons' first shade.
+COLORREF ShadedFace() { return WinLayer::Darkened(SystemColours().face, WinLayer::kShadeParts); }
 
 // The colours of a box, enabled and disabled; made at first use.
 const DropBoxColours& ColoursFor(UINT itemState) {
     static const DropBoxColours sets[2] = {
         {ShadedFace(), 0xC0C0C0, SystemColours().windowText},
-        {ShadedFace(), 0xC0C0C0, 0xA0A0A0},
+        {ShadedFace(), 0xC0C0C0, WinLayer::kGreyText},
     };
     return sets[(itemState & (ODS_GRAYED | ODS_DISABLED)) ? 1 : 0];
 }
@@ -80,10 +78,7 @@ LRESULT GuiDropBox::TakeDrop(HDROP drop) {
     if (RootBlocked()) return 0;
     // A new list rather than emptying the old one: a copy the dialog may hold keeps its names.
     droppedNames_ = RawLayer::DroppedFileNames(drop);
-    if (Window()) {
-        const WPARAM command = MAKEWPARAM(static_cast<WORD>(Property().identifier), commandNumber_);
-        PostMessageA(Window(), WM_COMMAND, command, 0);
-    }
+    PostNotification(commandNumber_);
     return 0;
 }
 
@@ -106,8 +101,7 @@ void GuiDropBox::Draw(const DRAWITEMSTRUCT& item) {
     const LONG step = lineHeight_ + lineMargin_;
     const LONG blockHeight = lines * lineHeight_ + (lines - 1) * lineMargin_;
     const UINT format = AlignedTextFormat(alignment);
-    const RECT inner = {box.left + margins.left, box.top + margins.top, box.right - margins.right,
-                        box.bottom - margins.bottom};
+    const RECT inner = WinLayer::Inset(box, margins);
     RECT line = PlaceTextVertically(dc.Get(), text, inner, alignment, blockHeight, format);
     for (int32_t start = 0; start <= text.Length(); line.top += step) {
         const int32_t feed = text.FindUnit(kLineFeed, start);

@@ -9,6 +9,7 @@
 #include "RawLayer/RawLanguageTexts.h"
 #include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinMonitorChoice.h"
+#include "WinLayer/WinRect.h"
 #include "WinLayer/WinRectParameters.h"
 
 using RawLayer::RawLocaleRecord;
@@ -28,12 +29,12 @@ constexpr uint32_t kCornersAll = kCornersLeft | kCornersRight;
 constexpr RECT kCheckBoxMargins = {0, 0, 0, -1};
 
 // Anchor flags of the layout.
-constexpr uint16_t kAnchorFullWidthTop = 0x2111;  // full width, fixed height, at the top
-constexpr uint16_t kAnchorFill = 0x1111;          // grows in width and height
-constexpr uint16_t kAnchorFullWidthBottom = 0x1211;
-constexpr uint16_t kAnchorFixedLeft = 0x2121;
-constexpr uint16_t kAnchorKeepRight = 0x2112;
-constexpr uint16_t kAnchorRightFullHeight = 0x1112;
+constexpr uint16_t kAnchorFullWidthTop = WinLayer::kAnchorStretchWidthAtTop;  // full width, fixed height, at the top
+constexpr uint16_t kAnchorFill = WinLayer::kAnchorStretch;                    // grows in width and height
+constexpr uint16_t kAnchorFullWidthBottom = WinLayer::kAnchorStretchWidthAtBottom;
+constexpr uint16_t kAnchorFixedLeft = WinLayer::kAnchorTopLeft;
+constexpr uint16_t kAnchorKeepRight = WinLayer::kAnchorTopRight;
+constexpr uint16_t kAnchorRightFullHeight = WinLayer::kAnchorStretchHeightAtRight;
 
 }  // namespace
 
@@ -141,8 +142,8 @@ void TakeButtonText(WinLayer::WinButton& button, const RawLayer::RawTextMap& tex
     button.ConfigureButton(texts.Text(tag), button.buttonStyle, button.clickCode);
 }
 
-int Width(const RECT& rect) { return rect.right - rect.left; }
-int Height(const RECT& rect) { return rect.bottom - rect.top; }
+using WinLayer::Height;
+using WinLayer::Width;
 
 // Widths shared by the three time rows.
 struct Columns {
@@ -354,21 +355,13 @@ RECT GuiMainDialog::PlaceGroups(int gap) {
     return clientRect;
 }
 
-RECT GuiMainDialog::CentredOnWorkArea(SIZE size) const {
-    RECT work = {};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int left = work.left + (Width(work) - size.cx) / 2;
-    const int top = work.top + (Height(work) - size.cy) / 2;
-    return {left, top, left + size.cx, top + size.cy};
-}
-
 // The stored rectangle keeps the computed height; it is never narrower than the layout (a
 // larger font since it was stored would otherwise cut the controls off) nor wider than its
 // monitor's work area, and it is moved until its caption is in reach there. One that lies on
 // no monitor is centred on the primary work area; one with a broken edge is not used at all.
 void GuiMainDialog::PlaceWindow(const RECT& client) {
     static const RawString kSection("MainDialog"), kKey("WindowRect");
-    viewRect = CentredOnWorkArea({client.right - client.left, client.bottom - client.top});
+    viewRect = WinLayer::CentredOnPrimaryWorkArea(WinLayer::SizeOf(client));
     ClientToWindowRect();
     RawLayer::RawParameterList stored;
     if (!gui_.profile.ReadSection(stored, kSection)) return;
@@ -379,8 +372,9 @@ void GuiMainDialog::PlaceWindow(const RECT& client) {
     LONG width = std::max<LONG>(rect.right - rect.left, layout.cx);
     RECT work = {};
     if (!WinLayer::WorkAreaUnder({rect.left, rect.top, rect.left + width, rect.top + layout.cy}, &work)) {
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        viewRect = CentredOnWorkArea({std::max<LONG>(layout.cx, std::min<LONG>(width, Width(work))), layout.cy});
+        work = WinLayer::PrimaryWorkArea();
+        viewRect = WinLayer::CentredOnPrimaryWorkArea(
+            {std::max<LONG>(layout.cx, std::min<LONG>(width, Width(work))), layout.cy});
         return;
     }
     width = std::max<LONG>(layout.cx, std::min<LONG>(width, Width(work)));
@@ -400,13 +394,7 @@ void GuiMainDialog::OnCreateWindow() {
 // The groups first, in their order, then the controls; a moved control is drawn anew.
 void GuiMainDialog::LayoutChildren() {
     for (WinViewResize& group : layout_) group.ApplyAnchors();
-    for (WinView* control : controls_.InOrder()) {
-        const RECT before = control->viewRect;
-        if (!control->ApplyAnchors() || EqualRect(&before, &control->viewRect) || !control->Window()) continue;
-        const RECT& r = control->viewRect;
-        MoveWindow(control->Window(), r.left, r.top, Width(r), Height(r), FALSE);
-        InvalidateRect(control->Window(), nullptr, FALSE);
-    }
+    for (WinView* control : controls_.InOrder()) control->FollowAnchors();
 }
 
 // The window never becomes smaller than its first layout: the target box's growth is what it

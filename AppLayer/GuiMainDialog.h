@@ -127,7 +127,6 @@ private:
     void LayOutOptions(int gap);
     void LayOutTargetAndClose();
     RECT PlaceGroups(int gap);
-    RECT CentredOnWorkArea(SIZE size) const;
 
     void HandleCommand(WinLayer::WinView* source, int code);
     void ShowValue();
@@ -176,10 +175,5 @@ private:
     std::unique_ptr<FileTimeJournal> journal_;  // the drop's, written by its worker
     GuiApplyRun run_{kFailedNamesShown};        // last: its worker is joined before the rest goes
 };
-
-// The dialog mode: builds the main dialog over the job's settings, shows it, runs the message
-// loop until the window is gone and tears it down. sourceUnreadable: the command line named a
-// source whose time could not be read, which the user is told. Returns the process exit code.
-int RunDialogMode(FileTimeJob& job, bool sourceUnreadable);
 
 }  // namespace AppLayer

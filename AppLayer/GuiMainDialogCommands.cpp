@@ -1,5 +1,5 @@
-// What the main dialog's controls do: every action writes straight into the settings record
-// that start-up owns, and the boxes show its value again. Also the dialog mode that runs it.
+// What the main dialog's controls do (the command half of GuiMainDialog.h): every action writes
+// straight into the settings record that start-up owns, and the boxes show its value again.
 #include <algorithm>
 #include <chrono>
 
@@ -148,12 +148,7 @@ void GuiMainDialog::ShowValue() {
     for (GuiTimeRow* row : {&controls_.date, &controls_.time, &controls_.msec}) row->box.ShowValue(settings_->value);
 }
 
-void GuiMainDialog::SetCheck(WinLayer::WinCheckBox& check, bool set) {
-    check.checked = set ? 1 : 0;
-    if (!check.Window()) return;
-    SendMessageA(check.Window(), BM_SETCHECK, check.checked, 0);
-    InvalidateRect(check.Window(), nullptr, FALSE);
-}
+void GuiMainDialog::SetCheck(WinLayer::WinCheckBox& check, bool set) { check.SetChecked(set); }
 
 // The flag follows the check box; the row's label, box and buttons are usable only while it is
 // set. The check box itself stays enabled, and the value keeps the part either way.
@@ -468,16 +463,6 @@ void GuiMainDialog::SaveWindowRect() {
     RawLayer::RawParameterList list;
     WinLayer::WriteRectParameters(list, kKey, normalRect);
     gui_.profile.WriteSection(list, kSection);
-}
-
-int RunDialogMode(FileTimeJob& job, bool sourceUnreadable) {
-    GuiMainDialog dialog(GuiProfileRecord(), job.configProfile);
-    dialog.SetSettings(&job.settings);
-    dialog.StartUp();
-    if (!dialog.Show()) return kExitDone;
-    if (sourceUnreadable) dialog.WarnSourceUnreadable(job.sourcePath);
-    dialog.RunMessageLoop();
-    return kExitDone;
 }
 
 }  // namespace AppLayer

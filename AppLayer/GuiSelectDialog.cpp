@@ -6,11 +6,15 @@
 #include "RawLayer/RawLanguageTexts.h"
 #include "WinLayer/WinCommonDialog.h"
 #include "WinLayer/WinEnvironment.h"
+#include "WinLayer/WinMonitorChoice.h"
+#include "WinLayer/WinRect.h"
 
 using RawLayer::RawLocaleRecord;
 using RawLayer::RawParameterList;
 using RawLayer::RawParameterUnit;
 using RawLayer::RawString;
+using WinLayer::Height;
+using WinLayer::Width;
 using WinLayer::WinView;
 using WinLayer::WinViewResize;
 
@@ -18,10 +22,6 @@ namespace AppLayer {
 
 namespace {
 
-constexpr uint16_t kGroupAAnchors = 0x1111;   // stretches with the client area
-constexpr uint16_t kGroupBAnchors = 0x1211;   // keeps to the bottom, as wide as the client
-constexpr uint16_t kListRowAnchors = 0x1121;  // fixed width, follows the top and the bottom
-constexpr uint16_t kButtonAnchors = 0x1212;   // keeps to the bottom right
 constexpr uint16_t kSeparatorAlignClear = 0x33;
 constexpr uint16_t kSeparatorAlignSet = 0x44;  // centred both ways
 
@@ -40,16 +40,16 @@ const RawLocaleRecord* TextTable() {
 }
 
 // One list of a mode: its range, the least digits of a text and the text that fixes its width.
-struct ListSpec {
+struct ListRange {
     int32_t minimum;
     int32_t end;
     int32_t digits;
     const char* widthTemplate;
 };
 
-const std::array<ListSpec, 3>& ListSpecs(uint16_t mode) {
-    static const std::array<ListSpec, 3> date = {{{1601, 3000, 4, "0000 "}, {1, 13, 2, "00 "}, {1, 32, 2, "00 "}}};
-    static const std::array<ListSpec, 3> time = {{{0, 24, 2, "00 "}, {0, 60, 2, "00 "}, {0, 60, 2, "00 "}}};
+const std::array<ListRange, 3>& ListRanges(uint16_t mode) {
+    static const std::array<ListRange, 3> date = {{{1601, 3000, 4, "0000 "}, {1, 13, 2, "00 "}, {1, 32, 2, "00 "}}};
+    static const std::array<ListRange, 3> time = {{{0, 24, 2, "00 "}, {0, 60, 2, "00 "}, {0, 60, 2, "00 "}}};
     return mode == kSelectDate ? date : time;
 }
 
@@ -63,9 +63,6 @@ RawString CommonText(const RawParameterList& texts, const char* tag) {
     const RawParameterUnit* unit = texts.Find(tag);
     return unit ? unit->value : RawString();
 }
-
-LONG Width(const RECT& rect) { return rect.right - rect.left; }
-LONG Height(const RECT& rect) { return rect.bottom - rect.top; }
 
 }  // namespace
 
@@ -111,28 +108,18 @@ void GuiSelectDialog::SetUp(WinView* owner, uint16_t selectMode, const SYSTEMTIM
     if (hasOwner) {
         PlaceOver(ownerRect);
     } else {
-        RECT work = {};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        const LONG top = (work.top + work.bottom - Height(viewRect)) / 2;
-        PlaceOver({work.left, top, work.right, top + Height(viewRect)});
+        PlaceOver(WinLayer::CentredOnPrimaryWorkArea(WinLayer::SizeOf(viewRect)));
     }
 }
 
 // Centred on the owner, shifted inside the primary work area, then exactly as tall as the owner.
 void GuiSelectDialog::PlaceOver(const RECT& owner) {
-    RECT& w = viewRect;
-    OffsetRect(&w, owner.left + (Width(owner) - Width(w)) / 2 - w.left,
-               owner.top + (Height(owner) - Height(w)) / 2 - w.top);
-    RECT work = {};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     // Also when the whole window lies beyond an edge (an owner mostly off the screen): a modal
     // dialog out of reach would leave the owner blocked for good.
-    if (w.left < work.left) OffsetRect(&w, work.left - w.left, 0);
-    if (w.top < work.top) OffsetRect(&w, 0, work.top - w.top);
-    if (w.right > work.right) OffsetRect(&w, work.right - w.right, 0);
-    if (w.bottom > work.bottom) OffsetRect(&w, 0, work.bottom - w.bottom);
-    w.top = owner.top;
-    w.bottom = owner.bottom;
+    viewRect =
+        WinLayer::ShiftedInto(WinLayer::CentredIn(owner, WinLayer::SizeOf(viewRect)), WinLayer::PrimaryWorkArea());
+    viewRect.top = owner.top;
+    viewRect.bottom = owner.bottom;
 }
 
 void GuiSelectDialog::BuildControls(RECT& client, WinViewResize& lists, WinViewResize& buttons) {
@@ -153,12 +140,12 @@ void GuiSelectDialog::BuildControls(RECT& client, WinViewResize& lists, WinViewR
 // Left to right from 0, as high as the row, each as wide as its template; the controls follow
 // the group from where it stands now, so the first layout moves them with it.
 void GuiSelectDialog::BuildListsRow(WinViewResize& lists) {
-    const std::array<ListSpec, 3>& specs = ListSpecs(mode & kSelectDate ? kSelectDate : kSelectTime);
+    const std::array<ListRange, 3>& ranges = ListRanges(mode & kSelectDate ? kSelectDate : kSelectTime);
     const std::array<WORD*, 3> fields = ModeFields(mode & kSelectDate ? kSelectDate : kSelectTime, value);
     const std::array<GuiSelectBox*, 3> boxes = {&firstList, &secondList, &thirdList};
     for (size_t i = 0; i < boxes.size(); ++i) {
-        boxes[i]->SetText(specs[i].widthTemplate);
-        boxes[i]->SetRange(specs[i].minimum, specs[i].end, *fields[i], specs[i].digits);
+        boxes[i]->SetText(ranges[i].widthTemplate);
+        boxes[i]->SetRange(ranges[i].minimum, ranges[i].end, *fields[i], ranges[i].digits);
     }
     for (WinLayer::WinStaticBox* separator : {&firstSeparator, &secondSeparator}) {
         separator->SetText(mode & kSelectDate ? "/" : ":");
@@ -173,7 +160,7 @@ void GuiSelectDialog::BuildListsRow(WinViewResize& lists) {
         x = control->viewRect.right;
     }
     lists.viewRect = {0, 0, x, kSelectListsHeight};
-    for (WinView* control : row) control->SetAnchors(&lists.viewRect, kListRowAnchors);
+    for (WinView* control : row) control->SetAnchors(&lists.viewRect, WinLayer::kAnchorStretchHeightAtLeft);
 }
 
 void GuiSelectDialog::BuildButtonsRow(WinViewResize& buttons) {
@@ -191,13 +178,13 @@ void GuiSelectDialog::BuildButtonsRow(WinViewResize& buttons) {
     buttons.viewRect = {0, 0, x, height};
     for (WinLayer::WinButton* button : {&finishButton, &cancelButton}) {
         button->viewRect.bottom = height;
-        button->SetAnchors(&buttons.viewRect, kButtonAnchors);
+        button->SetAnchors(&buttons.viewRect, WinLayer::kAnchorBottomRight);
     }
 }
 
 void GuiSelectDialog::SetGroupAnchors(const RECT& followed) {
-    groupA.SetAnchors(&followed, kGroupAAnchors);
-    groupB.SetAnchors(&followed, kGroupBAnchors);
+    groupA.SetAnchors(&followed, WinLayer::kAnchorStretch);
+    groupB.SetAnchors(&followed, WinLayer::kAnchorStretchWidthAtBottom);
     groupA.spareRect = groupA.viewRect;
     groupB.spareRect = groupB.viewRect;
 }
@@ -216,13 +203,7 @@ void GuiSelectDialog::LayoutChildren() {
     groupB.ApplyAnchors();
     for (WinView* child : std::array<WinView*, 7>{&firstList, &firstSeparator, &secondList, &secondSeparator,
                                                   &thirdList, &finishButton, &cancelButton}) {
-        const RECT was = child->viewRect;
-        child->ApplyAnchors();
-        const RECT& now = child->viewRect;
-        if (!child->Window() || EqualRect(&was, &now)) continue;
-        MoveWindow(child->Window(), now.left, now.top, Width(now), Height(now), FALSE);
-        // Not repainted by the move: a control that only moved would show its old picture.
-        InvalidateRect(child->Window(), nullptr, FALSE);
+        child->FollowAnchors();
     }
 }
 
@@ -246,11 +227,11 @@ void GuiSelectDialog::OnCreated() {
 }
 
 void GuiSelectDialog::FillLists() {
-    const std::array<ListSpec, 3>& specs = ListSpecs(mode & kSelectDate ? kSelectDate : kSelectTime);
+    const std::array<ListRange, 3>& ranges = ListRanges(mode & kSelectDate ? kSelectDate : kSelectTime);
     const std::array<WORD*, 3> fields = ModeFields(mode & kSelectDate ? kSelectDate : kSelectTime, value);
     const std::array<GuiSelectBox*, 3> boxes = {&firstList, &secondList, &thirdList};
     for (size_t i = 0; i < boxes.size(); ++i) {
-        boxes[i]->SetRange(specs[i].minimum, specs[i].end, *fields[i], specs[i].digits);
+        boxes[i]->SetRange(ranges[i].minimum, ranges[i].end, *fields[i], ranges[i].digits);
         boxes[i]->Fill();
     }
 }
@@ -264,7 +245,7 @@ LRESULT GuiSelectDialog::OnChildNotify(WinView*, int code) {
             End(0);
             break;
         case WinLayer::NotifyCancel:
-            if (Window()) PostMessageA(Window(), WM_CLOSE, 0, 0);
+            if (Window()) PostMessageW(Window(), WM_CLOSE, 0, 0);
             break;
         default:
             break;
@@ -290,7 +271,7 @@ void GuiSelectDialog::End(int32_t code) {
 bool MergeSelection(FileTimeValue& target, const SYSTEMTIME& chosen, uint16_t mode, uint16_t settingsFlags) {
     TimeParts parts = PartsOf(chosen);
     const uint16_t part = mode == kSelectDate ? UseDate : UseTime;
-    const auto flags = static_cast<uint16_t>((settingsFlags & ~kPartMask) | part);
+    const uint16_t flags = WithParts(settingsFlags, part);
     while (!MergeParts(target, parts, flags)) {
         // A day its month does not have: the month's last day.
         if (mode != kSelectDate || parts.day <= 1) return false;

@@ -11,6 +11,7 @@
 #include "WinLayer/WinFontParameters.h"
 #include "WinLayer/WinMenu.h"
 #include "WinLayer/WinMessageBox.h"
+#include "WinLayer/WinMonitorChoice.h"
 
 using RawLayer::RawLocaleRecord;
 using RawLayer::RawString;
@@ -60,13 +61,6 @@ bool InsertSeparator(HMENU menu, UINT position) {
 // A submenu item carries its popup's handle in place of an identifier.
 UINT_PTR PopupIdentifier(HMENU popup) { return reinterpret_cast<UINT_PTR>(popup); }
 
-// A popup put into the window menu went with it when the window menu was destroyed; one that
-// never was is still ours.
-void DestroyPopup(HMENU& popup, bool attached) {
-    if (popup && (!attached || IsMenu(popup))) DestroyMenu(popup);
-    popup = nullptr;
-}
-
 }  // namespace
 
 GuiTMenuExecution::GuiTMenuExecution(WinLayer::WinDialog& dialog, RawLayer::RawProfile& configProfile,
@@ -82,20 +76,7 @@ GuiTMenuExecution::~GuiTMenuExecution() {
     // A window that outlives the hook must not keep items whose commands nobody carries out:
     // reverting its window menu destroys the menu copy together with the popups put into it.
     if (built_ && dialog_.Window() && IsWindow(dialog_.Window())) GetSystemMenu(dialog_.Window(), TRUE);
-    DestroyOwnPopups();
-    WinLayer::WinViewHookList& hooks = dialog_.hookList;
-    for (auto it = hooks.begin(); it != hooks.end(); ++it) {
-        if (&*it == this) {
-            hooks.Remove(it.Node());
-            break;
-        }
-    }
-}
-
-void GuiTMenuExecution::DestroyOwnPopups() {
-    DestroyPopup(helpPopup_, helpAttached_);
-    DestroyPopup(languagePopup_, languageAttached_);
-}
+}  // the popups still ours go with their owners, the hook leaves the dialog's list with its base
 
 const RawString& GuiTMenuExecution::VersionText() {
     static const RawString text = [] {
@@ -144,32 +125,37 @@ bool GuiTMenuExecution::InsertHelpItem(HMENU systemMenu) {
         return WinLayer::InsertMenuText(systemMenu, kMenuHelpPosition, kAtPosition | grayed, kMenuHelp, text);
     }
     FillManualPopup();
-    helpAttached_ = WinLayer::InsertMenuText(systemMenu, kMenuHelpPosition, kAtPosition | MF_POPUP,
-                                             PopupIdentifier(helpPopup_), text);
-    return helpAttached_;
+    if (!WinLayer::InsertMenuText(systemMenu, kMenuHelpPosition, kAtPosition | MF_POPUP,
+                                  PopupIdentifier(helpPopup_.Get()), text)) {
+        return false;
+    }
+    helpInMenu_ = helpPopup_.Release();
+    return true;
 }
 
 // Made anew, then one command per manual, captioned with its file name, at most as many as
 // there are identifiers.
 void GuiTMenuExecution::FillManualPopup() {
-    if (helpPopup_) DestroyMenu(helpPopup_);
-    helpPopup_ = CreatePopupMenu();
+    helpPopup_.Reset(CreatePopupMenu());
     const int32_t count = help_.MenuManualCount();
     for (int32_t index = 0; index < count; ++index) {
-        WinLayer::InsertMenuText(helpPopup_, kAppend, kAtPosition, RawLayer::kManualMenuFirst + index,
+        WinLayer::InsertMenuText(helpPopup_.Get(), kAppend, kAtPosition, RawLayer::kManualMenuFirst + index,
                                  RawLayer::FileNameOf(help_.Manual(index)));
     }
 }
 
 bool GuiTMenuExecution::InsertLanguageItem(HMENU systemMenu) {
     const RawString text = RawTextMap(TableName(), TitleMenuTable()).Text(Tag().language);
-    if (!WinLayer::FillLanguageMenu(languagePopup_, RawLayer::LanguageTexts(), languages_)) {
+    if (!WinLayer::FillLanguageMenu(languagePopup_.Get(), RawLayer::LanguageTexts(), languages_)) {
         return WinLayer::InsertMenuText(systemMenu, kMenuLanguagePosition, kAtPosition | MF_GRAYED,
                                         WinLayer::kLanguageMenuAuto, text);
     }
-    languageAttached_ = WinLayer::InsertMenuText(systemMenu, kMenuLanguagePosition, kAtPosition | MF_POPUP,
-                                                 PopupIdentifier(languagePopup_), text);
-    return languageAttached_;
+    if (!WinLayer::InsertMenuText(systemMenu, kMenuLanguagePosition, kAtPosition | MF_POPUP,
+                                  PopupIdentifier(languagePopup_.Get()), text)) {
+        return false;
+    }
+    languagePopup_.Release();
+    return true;
 }
 
 void GuiTMenuExecution::ExecuteCommand(WPARAM command) {
@@ -203,24 +189,8 @@ void GuiTMenuExecution::ExecuteCommand(WPARAM command) {
     }
 }
 
-// Centred on the primary work area at its size; a window larger than the work area keeps its
-// top-left corner inside it. A minimised or maximised window is restored first, so that it is
-// the restored window that moves.
 void GuiTMenuExecution::MoveToPrimaryScreen() {
-    HWND window = dialog_.Window();
-    if (!window) return;
-    if (IsIconic(window) || IsZoomed(window)) ShowWindow(window, SW_RESTORE);
-    RECT work = {};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    int left = work.left + (work.right - work.left - width) / 2;
-    int top = work.top + (work.bottom - work.top - height) / 2;
-    if (left < work.left) left = work.left;
-    if (top < work.top) top = work.top;
-    MoveWindow(window, left, top, width, height, TRUE);
+    if (dialog_.Window()) WinLayer::MoveToPrimaryWorkArea(dialog_.Window());
 }
 
 void GuiTMenuExecution::OpenGuiProfile() {
@@ -264,7 +234,7 @@ void GuiTMenuExecution::Warn(const RawString& tag) {
 }
 
 void GuiTMenuExecution::PostToDialog(int code) {
-    if (dialog_.Window()) PostMessageA(dialog_.Window(), WM_COMMAND, MAKEWPARAM(0, static_cast<WORD>(code)), 0);
+    if (dialog_.Window()) WinLayer::PostCommandNotice(dialog_.Window(), 0, code);
 }
 
 }  // namespace AppLayer

@@ -11,7 +11,8 @@
 #include "RawLayer/RawProfile.h"
 #include "RawLayer/RawString.h"
 #include "WinLayer/WinDialog.h"
-#include "WinLayer/WinViewHook.h"
+#include "WinLayer/WinMenu.h"
+#include "WinLayer/WinTMenuExecution.h"
 
 namespace AppLayer {
 
@@ -47,7 +48,7 @@ public:
 
     bool Built() const { return built_; }
     const RawLayer::RawHelp& Help() const { return help_; }
-    HMENU HelpPopup() const { return helpPopup_; }
+    HMENU HelpPopup() const { return helpInMenu_ ? helpInMenu_ : helpPopup_.Get(); }
 
     // The version line of the menu.
     static const RawLayer::RawString& VersionText();
@@ -63,18 +64,16 @@ private:
     void ChooseLanguage(int32_t position);
     void Warn(const RawLayer::RawString& tag);
     void PostToDialog(int code);
-    void DestroyOwnPopups();
 
     WinLayer::WinDialog& dialog_;          // borrowed
     RawLayer::RawProfile& configProfile_;  // borrowed
     RawLayer::RawProfile& guiProfile_;     // borrowed
     RawLayer::RawHelp help_;
-    HMENU helpPopup_;  // ours until helpAttached_
+    WinLayer::OwnedMenu helpPopup_;  // ours until put into the window menu
+    HMENU helpInMenu_ = nullptr;     // the help popup once the window menu owns it
     RawLayer::RawParameterList languages_;
-    HMENU languagePopup_;  // ours until languageAttached_
+    WinLayer::OwnedMenu languagePopup_;  // ours until put into the window menu
     bool built_ = false;
-    bool helpAttached_ = false;
-    bool languageAttached_ = false;
 };
 
 }  // namespace AppLayer

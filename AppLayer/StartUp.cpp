@@ -4,6 +4,7 @@
 #include "AppLayer/FileTimeJob.h"
 #include "AppLayer/FileTimeJournal.h"
 #include "AppLayer/FileTimeUndo.h"
+#include "AppLayer/GuiDialogMode.h"
 #include "AppLayer/GuiMainDialog.h"
 #include "AppLayer/GuiProfile.h"
 #include "RawLayer/RawCommandLine.h"

@@ -1,6 +1,7 @@
 #include "WinLayer/ButtonColours.h"
 
 #include "WinLayer/WinDrawing.h"
+#include "WinLayer/WinPalette.h"
 
 namespace WinLayer {
 
@@ -24,15 +25,6 @@ COLORREF Base(COLORREF face) {
         [](int x) { return x + 2 * (255 - x) / 256; });
 }
 
-COLORREF Darker10(COLORREF c) {
-    return AllChannels(c, [](int x) { return x - 10 * x / 256; });
-}
-COLORREF Darker25(COLORREF c) {
-    return AllChannels(c, [](int x) { return x - 25 * x / 256; });
-}
-COLORREF Darker40(COLORREF c) {
-    return AllChannels(c, [](int x) { return x - 40 * x / 256; });
-}
 COLORREF Lighter(COLORREF c) {
     return AllChannels(c, [](int x) { return x + 127 - x / 2; });
 }
@@ -41,7 +33,8 @@ COLORREF Lighter(COLORREF c) {
 
 ButtonColourTable::ButtonColourTable(COLORREF face) {
     const COLORREF base = Base(face);
-    const COLORREF d10 = Darker10(base), d25 = Darker25(base), d40 = Darker40(base), light = Lighter(base);
+    const COLORREF d10 = Darkened(base, kShadeParts), d25 = Darkened(base, 25), d40 = Darkened(base, 40);
+    const COLORREF light = Lighter(base);
     // outer TL, inner TL, inner BR, outer BR, fill upper, fill lower (frame fill set below), highlight
     const ButtonColours rows[kRows] = {
         {0x808080, light, d40, 0x000000, d10, d25, 0, 0, true},

@@ -3,6 +3,8 @@
 #include "WinLayer/ButtonColours.h"
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinDrawing.h"
+#include "WinLayer/WinPalette.h"
+#include "WinLayer/WinRect.h"
 
 namespace WinLayer {
 
@@ -15,7 +17,6 @@ constexpr int kCornerRadius = 3;
 constexpr int kFrameWidth = 2;
 constexpr COLORREF kFrameTopLeft = 0x808080;
 constexpr COLORREF kFrameBottomRight = 0x000000;
-constexpr COLORREF kGreyText = 0xA0A0A0;
 // The highlight: a disc drawn four times as large as its 3 x 3 place and shrunk into it.
 constexpr int kHighlightOffset = 2;
 constexpr int kHighlightSize = 3;
@@ -105,8 +106,15 @@ LRESULT WinButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT WinButton::PostClick() {
-    if (Window()) PostMessageA(Window(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(Property().identifier), 0), 0);
+    PostNotification(0);
     return 0;
+}
+
+void WinButton::SetChecked(bool set) {
+    checked = set ? 1 : 0;
+    if (!Window()) return;
+    SendMessageW(Window(), BM_SETCHECK, checked, 0);
+    InvalidateRect(Window(), nullptr, FALSE);
 }
 
 LRESULT WinButton::Navigate(bool backwards) {
@@ -117,17 +125,8 @@ LRESULT WinButton::Navigate(bool backwards) {
 
 LRESULT WinButton::OnCommand(int code) {
     if (code == 0) {
-        if (buttonStyle & kButtonToggle) {
-            checked = checked ? 0 : 1;
-            if (Window()) {
-                SendMessageA(Window(), BM_SETCHECK, checked, 0);
-                InvalidateRect(Window(), nullptr, FALSE);
-            }
-        }
-        if (clickCode != 0 && Window()) {
-            WPARAM command = MAKEWPARAM(static_cast<WORD>(Property().identifier), static_cast<WORD>(clickCode));
-            PostMessageA(Window(), WM_COMMAND, command, 0);
-        }
+        if (buttonStyle & kButtonToggle) SetChecked(!checked);
+        if (clickCode != 0) PostNotification(static_cast<int>(clickCode));
     }
     return WinView::OnCommand(code);
 }
@@ -148,9 +147,8 @@ void WinButton::Draw(const DRAWITEMSTRUCT& item) {
     FillSolid(dc, item.rcItem, SystemColours().face);
     DrawFace(dc, item.rcItem, drawState);
     const RECT& box = item.rcItem;
-    RECT inner = {box.left + margins.left, box.top + margins.top, box.right - margins.right,
-                  box.bottom - margins.bottom};
-    RECT text = PlaceTextVertically(dc.Get(), GetText(), inner, alignment, textHeight, AlignedTextFormat(alignment));
+    RECT text = PlaceTextVertically(dc.Get(), GetText(), Inset(box, margins), alignment, textHeight,
+                                    AlignedTextFormat(alignment));
     DrawCaption(dc, text, drawState);
 }
 

@@ -43,6 +43,8 @@ public:
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnCommand(int code) override;
+    // Sets the checked state, tells the system control and has the button drawn anew.
+    void SetChecked(bool set);
     // Draws the caption into rect (already placed vertically) in the colour of the draw state.
     virtual void DrawCaption(WinDrawContext& dc, RECT& rect, uint32_t drawState);
 

@@ -1,6 +1,7 @@
 #include "WinLayer/WinCheckBox.h"
 
 #include "WinLayer/WinDrawing.h"
+#include "WinLayer/WinRect.h"
 
 namespace WinLayer {
 
@@ -20,8 +21,7 @@ void WinCheckBox::MeasureText(RECT& rect) const {
 void WinCheckBox::Draw(const DRAWITEMSTRUCT& item) {
     WinDrawContext dc(item.hDC);
     FillSolid(dc, item.rcItem, SystemColours().face);
-    RECT square = {item.rcItem.left + margins.left, item.rcItem.top + margins.top, item.rcItem.right - margins.right,
-                   item.rcItem.bottom - margins.bottom};
+    RECT square = Inset(item.rcItem, margins);
     UINT state = DFCS_BUTTONCHECK;
     if (item.itemState & (ODS_GRAYED | ODS_DISABLED)) state |= DFCS_INACTIVE;
     if (checked) state |= DFCS_CHECKED;

@@ -132,7 +132,7 @@ WinDialog::~WinDialog() {
 }
 
 LRESULT WinDialog::OnChildNotify(WinView*, int code) {
-    if (code == NotifyCancel && Window()) PostMessageA(Window(), WM_CLOSE, 0, 0);
+    if (code == NotifyCancel && Window()) PostMessageW(Window(), WM_CLOSE, 0, 0);
     return 0;
 }
 
@@ -285,12 +285,12 @@ LRESULT WinDialog::HandleBlocked(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND blocker = BlockingWindow();
     switch (message) {
         case WM_MOUSEACTIVATE:
-            PostMessageA(blocker, ActivateBlocker, 0, 0);
+            PostMessageW(blocker, ActivateBlocker, 0, 0);
             return MA_NOACTIVATEANDEAT;
         case WM_ACTIVATE:
             // Activated all the same (switched to, or focused by the desktop): the blocker takes
             // the activation and the keyboard back, as from a disabled owner.
-            if (LOWORD(wParam) != WA_INACTIVE) PostMessageA(blocker, BringToFront, 0, 0);
+            if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(blocker, BringToFront, 0, 0);
             return 0;
         case WM_WINDOWPOSCHANGED:
             if (!(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOZORDER)) RaiseWithAttention(blocker);
@@ -300,12 +300,12 @@ LRESULT WinDialog::HandleBlocked(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NCLBUTTONUP:
             return HandleMessage(message, wParam, lParam);
         case ActivateBlocker:
-            PostMessageA(blocker, ActivateBlocker, 0, 0);
+            PostMessageW(blocker, ActivateBlocker, 0, 0);
             return 0;
         case BringToFront:
             // Only relayed: raising this dialog would move it over its blocker, whose raise
             // would move it again, without end.
-            PostMessageA(blocker, BringToFront, wParam, lParam);
+            PostMessageW(blocker, BringToFront, wParam, lParam);
             return 0;
         default:
             return -1;

@@ -1,4 +1,4 @@
-// WinDrawContext: a borrowed device context that remembers the font, pen, brush and bitmap it
+// WinDrawContext: a borrowed device context that remembers the font, pen and brush it
 // replaced and the text colour and background mode it changed, and puts them all back when it
 // is released. It never frees the context or the objects selected through it: an object
 // selected here must outlive the WinDrawContext (declare the context after the object), or be

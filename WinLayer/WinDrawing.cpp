@@ -88,6 +88,11 @@ void FillSolid(WinDrawContext& dc, const RECT& rect, COLORREF colour) {
     if (brush && dc.Get()) FillRect(dc.Get(), &rect, brush.Get());
 }
 
+void FrameSolid(WinDrawContext& dc, const RECT& rect, COLORREF colour) {
+    OwnedBrush brush(CreateSolidBrush(colour));
+    if (brush && dc.Get()) FrameRect(dc.Get(), &rect, brush.Get());
+}
+
 void FillTwoTone(WinDrawContext& dc, const RECT& rect, const CornerRadii& radii, COLORREF upper, COLORREF lower) {
     if (!dc.Get() || rect.right <= rect.left || rect.bottom <= rect.top) return;
     const LONG middle = rect.top + (rect.bottom - rect.top) / 2;

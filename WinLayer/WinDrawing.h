@@ -2,7 +2,8 @@
 // fills, bevel outlines, the white highlight and the off-screen surface. Each primitive makes
 // its pens and brushes for one call and deletes them before it returns, and leaves the
 // context's selections as it found them; a pen or brush that cannot be made leaves its part of
-// the drawing out. Text over a range of a string: DrawTextRange / MeasureTextRange (WinCalls.h).
+// the drawing out. Clipping to a rectangle: ClipScope (WinGdiObjects.h). Text over a range of
+// a string: DrawTextRange / MeasureTextRange (WinCalls.h).
 #pragma once
 
 #include <windows.h>
@@ -32,6 +33,8 @@ struct CornerRadii {
 };
 
 void FillSolid(WinDrawContext& dc, const RECT& rect, COLORREF colour);
+// A one-pixel frame just inside rect.
+void FrameSolid(WinDrawContext& dc, const RECT& rect, COLORREF colour);
 
 // The upper half of rect (rounded down) in upper, the rest in lower; a corner with a radius is
 // a quarter disc, so the pixels outside its arc are left as they were.

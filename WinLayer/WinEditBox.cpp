@@ -441,15 +441,9 @@ void WinEditBox::Invalidate() {
     if (Window()) InvalidateRect(Window(), nullptr, FALSE);
 }
 
-void WinEditBox::SendNotice(int code) {
-    if (!Window()) return;
-    SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(Property().identifier), code), 0);
-}
+void WinEditBox::SendNotice(int code) { SendNotification(code); }
 
-void WinEditBox::PostNotice(int code) {
-    if (!Window()) return;
-    PostMessageW(Window(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(Property().identifier), code), 0);
-}
+void WinEditBox::PostNotice(int code) { PostNotification(code); }
 
 HMENU WinEditBox::BuildEditBar() const {
     return WinLayer::BuildEditBar({(editFlags & kEditMenuCancel) != 0, !IsReadOnly() && CanUndo(), ime_.HasContext()});

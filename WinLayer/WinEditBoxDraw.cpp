@@ -6,6 +6,7 @@
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinDrawing.h"
 #include "WinLayer/WinGdiObjects.h"
+#include "WinLayer/WinPalette.h"
 
 namespace WinLayer {
 
@@ -20,29 +21,11 @@ constexpr UINT kTabMeasureFormat = DT_NOPREFIX | DT_TABSTOP | DT_EXPANDTABS;
 constexpr UINT kRunFormat = DT_NOPREFIX | DT_SINGLELINE | DT_NOCLIP | DT_LEFT | DT_TOP;
 constexpr COLORREF kSelectionColour = 0xFFD0C0;
 constexpr COLORREF kClauseColours[] = {0xE0FFE0, 0xA0FFFF, 0xFFD0C0};  // by display attribute
-constexpr COLORREF kGreyText = 0xA0A0A0;
 constexpr COLORREF kImeOpenFrame = 0x80FF80;
 constexpr COLORREF kMarkedFrame = 0x4040FF;
 constexpr COLORREF kFocusedFrame = 0xFFC0A0;
 
 bool IsLineBreak(uint32_t unit) { return unit == kReturn || unit == kLineFeed; }
-
-// Restricts drawing to a rectangle for one scope.
-class ClipScope {
-public:
-    ClipScope(HDC dc, const RECT& rect) : dc_(dc), saved_(SaveDC(dc)) {
-        IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
-    }
-    ~ClipScope() {
-        if (saved_) RestoreDC(dc_, saved_);
-    }
-    ClipScope(const ClipScope&) = delete;
-    ClipScope& operator=(const ClipScope&) = delete;
-
-private:
-    HDC dc_;
-    int saved_;
-};
 
 }  // namespace
 
@@ -246,8 +229,7 @@ void WinEditBoxDraw::PaintFrame(WinDrawContext& dc, const RECT& item) const {
     } else if (Focused()) {
         colour = kFocusedFrame;
     }
-    OwnedBrush brush(CreateSolidBrush(colour));
-    if (brush) FrameRect(dc.Get(), &item, brush.Get());
+    FrameSolid(dc, item, colour);
 }
 
 void WinEditBoxDraw::Paint(WinDrawContext& dc, const RECT& item, const RECT& contentRect, POINT scroll) {

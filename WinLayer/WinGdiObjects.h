@@ -1,7 +1,8 @@
 // WinGdiObjects: one uncopyable owner per kind of device context and GDI handle, each knowing
-// its own release call, and a scoped selector. Every owner releases what it holds on every path;
-// a selector puts the previous object back when its scope ends, so declare the selector after
-// the object it selects (it is destroyed first) and nothing is deleted while selected.
+// its own release call, a scoped selector and a scoped clip. Every owner releases what it holds
+// on every path; a selector puts the previous object back when its scope ends, so declare the
+// selector after the object it selects (it is destroyed first) and nothing is deleted while
+// selected.
 #pragma once
 
 #include <windows.h>
@@ -107,6 +108,24 @@ public:
 private:
     HDC dc_;
     HGDIOBJ previous_;
+};
+
+// Restricts drawing to a rectangle for one scope; the context's clip region is put back at its
+// end. The context must outlive the scope.
+class ClipScope {
+public:
+    ClipScope(HDC dc, const RECT& rect) : dc_(dc), saved_(SaveDC(dc)) {
+        IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+    }
+    ~ClipScope() {
+        if (saved_) RestoreDC(dc_, saved_);
+    }
+    ClipScope(const ClipScope&) = delete;
+    ClipScope& operator=(const ClipScope&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
 };
 
 }  // namespace WinLayer

@@ -6,6 +6,7 @@
 
 #include "WinLayer/WinDrawing.h"
 #include "WinLayer/WinGdiObjects.h"
+#include "WinLayer/WinRect.h"
 #include "WinLayer/WinScrollCodes.h"
 
 namespace WinLayer {
@@ -57,13 +58,9 @@ void SetBar(HWND window, int bar, int32_t content, int32_t visible, int32_t posi
     SetScrollInfo(window, bar, &info, TRUE);
 }
 
-void FrameSolid(HDC dc, const RECT& rect, const RECT& clip, COLORREF colour) {
-    OwnedBrush brush(CreateSolidBrush(colour));
-    if (!brush || !dc) return;
-    const int saved = SaveDC(dc);
-    IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
-    FrameRect(dc, &rect, brush.Get());
-    RestoreDC(dc, saved);
+void FrameClipped(WinDrawContext& dc, const RECT& rect, const RECT& clip, COLORREF colour) {
+    ClipScope scope(dc.Get(), clip);
+    FrameSolid(dc, rect, colour);
 }
 
 }  // namespace
@@ -139,7 +136,7 @@ SIZE WinListBox::LayoutSize() const {
 
 void WinListBox::ComputeContentRect(HDC dc) {
     const SIZE size = LayoutSize();
-    const RECT inner = {margins.left, margins.top, size.cx - margins.right, size.cy - margins.bottom};
+    const RECT inner = Inset({0, 0, size.cx, size.cy}, margins);
     const int32_t width = std::max<int32_t>(0, inner.right - inner.left);
     int32_t header = 0;
     if (!(list.flags & (kListNoHeaderRow | kListNoHeaderLayout))) {
@@ -465,10 +462,7 @@ bool WinListBox::RowRect(int32_t index, RECT& rect) const {
 
 // ---- messages ----
 
-void WinListBox::Notify(int code) {
-    if (!Window()) return;
-    SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(Property().identifier), code), 0);
-}
+void WinListBox::Notify(int code) { SendNotification(code); }
 
 void WinListBox::Invalidate() {
     if (Window()) InvalidateRect(Window(), nullptr, FALSE);
@@ -676,8 +670,7 @@ void WinListBox::Draw(HDC target, const RECT& itemRect, bool disabled) {
 void WinListBox::DrawItems(WinDrawContext& dc) {
     if (HasHeaderRow()) DrawHeaderRow(dc, list.headerRect);
     const RECT& content = list.contentRect;
-    const int saved = SaveDC(dc.Get());
-    IntersectClipRect(dc.Get(), content.left, content.top, content.right, content.bottom);
+    ClipScope clip(dc.Get(), content);
     // Only the rows in view: from the first whose bottom is below the scroll position.
     const int32_t bottom = list.scrollY + list.visibleHeight;
     const int32_t count = static_cast<int32_t>(rows_.size());
@@ -695,7 +688,6 @@ void WinListBox::DrawItems(WinDrawContext& dc) {
     }
     RECT special;
     if (RowRect(kSpecialRow, special)) DrawSpecialRow(dc, special);
-    RestoreDC(dc.Get(), saved);
 }
 
 int32_t WinListBox::FirstRowEndingBelow(int32_t y) const {
@@ -707,18 +699,15 @@ int32_t WinListBox::FirstRowEndingBelow(int32_t y) const {
 void WinListBox::FrameMarkedItems(WinDrawContext& dc) {
     RECT row;
     if (RowRect(list.cursorIndex, row)) {
-        FrameSolid(dc.Get(), row, list.cursorIndex == kHeaderRow ? list.headerRect : list.contentRect,
-                   kListCursorFrame);
+        FrameClipped(dc, row, list.cursorIndex == kHeaderRow ? list.headerRect : list.contentRect, kListCursorFrame);
     }
     if (!(list.flags & kListNoSpecialRow) && list.targetIndex != list.cursorIndex && RowRect(list.targetIndex, row)) {
-        FrameSolid(dc.Get(), row, list.targetIndex == kHeaderRow ? list.headerRect : list.contentRect,
-                   kListTargetFrame);
+        FrameClipped(dc, row, list.targetIndex == kHeaderRow ? list.headerRect : list.contentRect, kListTargetFrame);
     }
 }
 
 void WinListBox::FillMargins(WinDrawContext& dc, const RECT& whole) {
-    const RECT inner = {whole.left + margins.left, whole.top + margins.top, whole.right - margins.right,
-                        whole.bottom - margins.bottom};
+    const RECT inner = Inset(whole, margins);
     FillArea(dc, {whole.left, whole.top, whole.right, inner.top}, drawBackground_);
     FillArea(dc, {whole.left, inner.bottom, whole.right, whole.bottom}, drawBackground_);
     FillArea(dc, {whole.left, inner.top, inner.left, inner.bottom}, drawBackground_);

@@ -24,6 +24,11 @@ public:
     OwnedMenu(const OwnedMenu&) = delete;
     OwnedMenu& operator=(const OwnedMenu&) = delete;
     HMENU Get() const { return menu_; }
+    // Destroys the menu held and takes menu in its place.
+    void Reset(HMENU menu) {
+        if (menu_ && menu_ != menu) DestroyMenu(menu_);
+        menu_ = menu;
+    }
     HMENU Release() {
         HMENU menu = menu_;
         menu_ = nullptr;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "WinLayer/WinRect.h"
+
 namespace WinLayer {
 
 long long OverlapArea(const RECT& a, const RECT& b) {
@@ -56,6 +58,24 @@ bool WorkAreaUnder(const RECT& window, RECT* work) {
     if (!record.found || !GetMonitorInfoW(record.monitor, &info)) return false;
     *work = info.rcWork;
     return true;
+}
+
+RECT PrimaryWorkArea() {
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);  // left empty when it fails
+    return work;
+}
+
+RECT CentredOnPrimaryWorkArea(SIZE size) { return CentredIn(PrimaryWorkArea(), size); }
+
+void MoveToPrimaryWorkArea(HWND window) {
+    if (IsIconic(window) || IsZoomed(window)) ShowWindow(window, SW_RESTORE);
+    const RECT work = PrimaryWorkArea();
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    const RECT centred = CentredIn(work, SizeOf(rect));
+    MoveWindow(window, std::max(centred.left, work.left), std::max(centred.top, work.top), Width(rect), Height(rect),
+               TRUE);
 }
 
 namespace {

@@ -34,6 +34,16 @@ long long OverlapArea(const RECT& a, const RECT& b);
 // overlaps none.
 bool WorkAreaUnder(const RECT& window, RECT* work);
 
+// The primary monitor's work area (the desktop without the task bar); empty when the platform
+// gives none.
+RECT PrimaryWorkArea();
+// A rectangle of size centred on the primary work area.
+RECT CentredOnPrimaryWorkArea(SIZE size);
+// Centres window on the primary work area at its size; a window larger than the work area keeps
+// its top-left corner inside it. A minimised or maximised window is restored first, so that it
+// is the restored window that moves.
+void MoveToPrimaryWorkArea(HWND window);
+
 // rect moved, its size kept, so that its top edge lies in work and at least `visible` pixels of
 // its width and of its height (all of a smaller side) lie inside work: the caption stays in
 // reach. A rectangle larger than work keeps its top-left corner inside it.

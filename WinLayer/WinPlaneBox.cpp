@@ -4,6 +4,7 @@
 
 #include "WinLayer/WinDrawContext.h"
 #include "WinLayer/WinGdiObjects.h"
+#include "WinLayer/WinRect.h"
 #include "WinLayer/WinScrollCodes.h"
 
 namespace WinLayer {
@@ -42,10 +43,6 @@ void SetBar(HWND window, int bar, int32_t content, int32_t visible, int32_t posi
     info.nPage = static_cast<UINT>(visible);
     info.nPos = position;
     SetScrollInfo(window, bar, &info, TRUE);
-}
-
-RECT Inset(const RECT& rect, const RECT& margins) {
-    return {rect.left + margins.left, rect.top + margins.top, rect.right - margins.right, rect.bottom - margins.bottom};
 }
 
 }  // namespace
@@ -94,10 +91,7 @@ void WinPlaneBox::Invalidate() {
     if (Window()) InvalidateRect(Window(), nullptr, FALSE);
 }
 
-void WinPlaneBox::Notify(int code) {
-    if (!Window()) return;
-    SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(Property().identifier), code), 0);
-}
+void WinPlaneBox::Notify(int code) { SendNotification(code); }
 
 void WinPlaneBox::ComputeContentRect() {
     RECT client = {};
@@ -202,8 +196,7 @@ void WinPlaneBox::DrawPlane(HDC target, const RECT& item) {
     SetTextAlign(dc.Get(), 0);
     dc.SetTransparentBackground();
     if (contentWidth == 0 && contentHeight == 0) {
-        OwnedBrush frame(CreateSolidBrush(kEmptyFrameColour));
-        if (frame) FrameRect(dc.Get(), &inner, frame.Get());
+        FrameSolid(dc, inner, kEmptyFrameColour);
     }
     DrawContent(surface, whole, inner, {scrollX, scrollY});
     if (!(planeFlags & kPlaneKeepMargins)) {

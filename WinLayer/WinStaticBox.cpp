@@ -3,6 +3,8 @@
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinDrawContext.h"
 #include "WinLayer/WinDrawing.h"
+#include "WinLayer/WinPalette.h"
+#include "WinLayer/WinRect.h"
 
 namespace WinLayer {
 
@@ -11,7 +13,6 @@ using RawLayer::RawString;
 namespace {
 
 constexpr DWORD kStaticWindowStyle = WS_CHILD | WS_VISIBLE | SS_OWNERDRAW;
-constexpr COLORREF kGreyText = 0xA0A0A0;
 
 }  // namespace
 
@@ -43,9 +44,7 @@ void WinStaticBox::Draw(const DRAWITEMSTRUCT& item) {
     dc.SelectFont(ResolvedFont().Handle());
     const UINT format = AlignedTextFormat(alignment);
     const RawString text = GetText();
-    RECT inner = {box.left + margins.left, box.top + margins.top, box.right - margins.right,
-                  box.bottom - margins.bottom};
-    RECT rect = PlaceTextVertically(dc.Get(), text, inner, alignment, textHeight, format);
+    RECT rect = PlaceTextVertically(dc.Get(), text, Inset(box, margins), alignment, textHeight, format);
     DrawTextRange(dc.Get(), text, 0, text.Length(), rect, format);
 }
 

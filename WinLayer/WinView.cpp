@@ -6,6 +6,7 @@
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinGdiObjects.h"
+#include "WinLayer/WinRect.h"
 #include "WinLayer/WinViewHook.h"
 
 namespace WinLayer {
@@ -52,6 +53,11 @@ const SubclassCalls& Subclassing() {
 int VerticalScrollWidth() {
     static const int width = GetSystemMetrics(SM_CXVSCROLL);
     return width;
+}
+
+int HorizontalScrollHeight() {
+    static const int height = GetSystemMetrics(SM_CYHSCROLL);
+    return height;
 }
 
 }  // namespace
@@ -101,7 +107,7 @@ void WinViewFitting::AdjustOuterRect(RECT& rect) const {
     const WinViewProperty& property = *link_.property;
     AdjustWindowRectEx(&rect, property.style, FALSE, property.exStyle);
     if (property.style & WS_VSCROLL) rect.right += VerticalScrollWidth();
-    if (property.style & WS_HSCROLL) rect.bottom += VerticalScrollWidth();
+    if (property.style & WS_HSCROLL) rect.bottom += HorizontalScrollHeight();
 }
 
 void WinViewFitting::FitToText() {
@@ -185,9 +191,8 @@ HWND WinView::Create(WinView* parent) {
     RawString className(property_.className, Environment().TextEncoding());
     const RECT& r = viewRect;
     // For a window without WS_CHILD this argument is a menu handle, which an identifier is not.
-    HMENU identifier = (property_.style & WS_CHILD)
-                           ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(property_.identifier))
-                           : nullptr;
+    HMENU identifier =
+        (property_.style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(property_.identifier)) : nullptr;
     window_ = CreateViewWindow(property_.exStyle, className, text, property_.style, r.left, r.top, r.right - r.left,
                                r.bottom - r.top, parent ? parent->window_ : nullptr, identifier,
                                Environment().Instance(), nullptr);
@@ -241,11 +246,38 @@ LRESULT WinView::OnTabKey() {
 }
 
 LRESULT WinView::OnEscapeKey() {
-    if (window_) {
-        WPARAM command = MAKEWPARAM(static_cast<WORD>(property_.identifier), NotifyCancel);
-        PostMessageA(window_, WM_COMMAND, command, 0);
-    }
+    PostNotification(NotifyCancel);
     return 0;
+}
+
+void WinView::PostNotification(int code) const {
+    if (window_) PostCommandNotice(window_, property_.identifier, code);
+}
+
+void WinView::SendNotification(int code) const {
+    if (window_) SendMessageW(window_, WM_COMMAND, CommandNotice(property_.identifier, code), 0);
+}
+
+void WinView::MoveToViewRect() const {
+    if (!window_) return;
+    MoveWindow(window_, viewRect.left, viewRect.top, Width(viewRect), Height(viewRect), FALSE);
+    // Not repainted by the move: a control that only moved would show its old picture.
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
+bool WinView::FollowAnchors() {
+    const RECT before = viewRect;
+    if (!ApplyAnchors() || EqualRect(&before, &viewRect) || !window_) return false;
+    MoveToViewRect();
+    return true;
+}
+
+WPARAM CommandNotice(int identifier, int code) {
+    return MAKEWPARAM(static_cast<WORD>(identifier), static_cast<WORD>(code));
+}
+
+bool PostCommandNotice(HWND window, int identifier, int code) {
+    return PostMessageW(window, WM_COMMAND, CommandNotice(identifier, code), 0) != FALSE;
 }
 
 LRESULT WinView::OnCommand(int code) { return parent_ ? parent_->OnChildNotify(this, code) : -1; }

@@ -26,6 +26,11 @@ constexpr UINT FrameworkMessage = WM_APP + 3;  // goes to OnFrameworkMessage
 // Notification code (high word of WM_COMMAND) of Escape in a view.
 constexpr int NotifyCancel = 0x1004;
 
+// The WM_COMMAND word of a notification: identifier in the low word, code in the high word.
+WPARAM CommandNotice(int identifier, int code);
+// Posts that notification to window; false when it could not be posted.
+bool PostCommandNotice(HWND window, int identifier, int code);
+
 // Anchor flags: each adds one delta of the reference rectangle to one edge of the view.
 constexpr uint16_t kAnchorLeftByLeft = 0x0001;
 constexpr uint16_t kAnchorLeftByRight = 0x0002;
@@ -39,6 +44,22 @@ constexpr uint16_t kAnchorTopByCentre = 0x0400;
 constexpr uint16_t kAnchorBottomByBottom = 0x1000;
 constexpr uint16_t kAnchorBottomByTop = 0x2000;
 constexpr uint16_t kAnchorBottomByCentre = 0x4000;
+
+// The combinations the dialogs use. Each edge either keeps its distance from the near edge of
+// the reference (a fixed side) or follows it (a stretched side).
+constexpr uint16_t kAnchorStretch = kAnchorLeftByLeft | kAnchorRightByRight | kAnchorTopByTop | kAnchorBottomByBottom;
+constexpr uint16_t kAnchorStretchWidthAtTop =
+    kAnchorLeftByLeft | kAnchorRightByRight | kAnchorTopByTop | kAnchorBottomByTop;
+constexpr uint16_t kAnchorStretchWidthAtBottom =
+    kAnchorLeftByLeft | kAnchorRightByRight | kAnchorTopByBottom | kAnchorBottomByBottom;
+constexpr uint16_t kAnchorStretchHeightAtLeft =
+    kAnchorLeftByLeft | kAnchorRightByLeft | kAnchorTopByTop | kAnchorBottomByBottom;
+constexpr uint16_t kAnchorStretchHeightAtRight =
+    kAnchorLeftByRight | kAnchorRightByRight | kAnchorTopByTop | kAnchorBottomByBottom;
+constexpr uint16_t kAnchorTopLeft = kAnchorLeftByLeft | kAnchorRightByLeft | kAnchorTopByTop | kAnchorBottomByTop;
+constexpr uint16_t kAnchorTopRight = kAnchorLeftByRight | kAnchorRightByRight | kAnchorTopByTop | kAnchorBottomByTop;
+constexpr uint16_t kAnchorBottomRight =
+    kAnchorLeftByRight | kAnchorRightByRight | kAnchorTopByBottom | kAnchorBottomByBottom;
 
 // Alignment flags of a view's text: one of each group is set.
 constexpr uint16_t kAlignLeft = 0x0001;
@@ -162,6 +183,15 @@ public:
     WinView* Parent() const { return parent_; }
     const WinFont& ResolvedFont() const { return property_.ResolvedFont(); }
 
+    // Post or send the notification code with this view's identifier to its own window, whose
+    // OnCommand hands it to the parent; nothing without a window.
+    void PostNotification(int code) const;
+    void SendNotification(int code) const;
+    // Moves the window to viewRect and has it drawn anew; nothing without a window.
+    void MoveToViewRect() const;
+    // ApplyAnchors, then MoveToViewRect when the rectangle changed; true when the window moved.
+    bool FollowAnchors();
+
     // The window of the modal dialog open over this root view (null: none).
     HWND BlockingWindow() const;
     void SetBlockingWindow(HWND window);
@@ -182,8 +212,8 @@ private:
 
     HWND window_ = nullptr;
     WinViewProperty property_;
-    WinView* parent_ = nullptr;       // borrowed
-    mutable CRITICAL_SECTION lock_;   // guards blockingWindow_
+    WinView* parent_ = nullptr;      // borrowed
+    mutable CRITICAL_SECTION lock_;  // guards blockingWindow_
     HWND blockingWindow_ = nullptr;
 };
 

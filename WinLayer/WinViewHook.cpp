@@ -4,28 +4,17 @@
 
 namespace WinLayer {
 
-WinViewHook::WinViewHook(WinView& view) { view.hookList.Add(this); }
+WinViewHook::WinViewHook(WinView& view) : hooked_(&view) { view.hookList.Add(this); }
 
-WinTMenuExecution::WinTMenuExecution(WinView& view) : WinViewHook(view), view_(&view), systemMenu_(nullptr) {}
-
-LRESULT WinTMenuExecution::HookMessage(UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-        case WM_CREATE:
-            if (view_->Property().style & WS_SYSMENU) {
-                systemMenu_ = GetSystemMenu(view_->Window(), FALSE);
-                BuildMenu(systemMenu_);
-            }
-            break;
-        case WM_SYSCOMMAND:
-            ExecuteCommand(wParam);
-            break;
-        case WM_INITMENUPOPUP:
-            if (systemMenu_ && reinterpret_cast<HMENU>(wParam) == systemMenu_) UpdateMenu(systemMenu_);
-            break;
-        default:
-            break;
+WinViewHook::~WinViewHook() {
+    if (!hooked_) return;
+    WinViewHookList& hooks = hooked_->hookList;
+    for (auto it = hooks.begin(); it != hooks.end(); ++it) {
+        if (&*it == this) {
+            hooks.Remove(it.Node());
+            return;
+        }
     }
-    return NotHandled;
 }
 
 }  // namespace WinLayer

@@ -1,5 +1,3 @@
-#include "WinLayer/WinView.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,6 +7,8 @@
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinDialog.h"
 #include "WinLayer/WinEnvironment.h"
+#include "WinLayer/WinTMenuExecution.h"
+#include "WinLayer/WinView.h"
 #include "WinLayer/WinViewHook.h"
 #include "WinLayer/WinViewList.h"
 #include "WinTestSupport.h"
@@ -132,7 +132,6 @@ TEST(WinViewFont, ResolvesThroughParentsToTheDefaultFont) {
     EXPECT_EQ(&child.ResolvedFont(), &ownFont);
 }
 
-
 // The default font is made when first asked for, from the description of that moment, and a
 // later description replaces the font made.
 TEST(WinViewFont, DefaultFontIsMadeAtFirstUseFromTheLatestDescription) {
@@ -188,7 +187,8 @@ TEST(WinViewFitting, EmptyTextHasNoWidthAndOneLineOfHeight) {
         DWORD style;
         int extraWidth;
         int extraHeight;
-    } cases[] = {{WS_CHILD, 0, 0}, {WS_CHILD | WS_VSCROLL, scroll, 0}, {WS_CHILD | WS_VSCROLL | WS_HSCROLL, scroll, scroll}};
+    } cases[] = {
+        {WS_CHILD, 0, 0}, {WS_CHILD | WS_VSCROLL, scroll, 0}, {WS_CHILD | WS_VSCROLL | WS_HSCROLL, scroll, scroll}};
     for (const Case& c : cases) {
         WinView view;
         view.Property().style = c.style;
@@ -230,9 +230,9 @@ TEST(WinViewResize, CentreDeltasTruncateTowardZero) {
         RECT before, after;
         LONG delta;
     } cases[] = {
-        {{0, 0, 101, 0}, {1, 0, 102, 0}, 1},         // 51 - 50
-        {{-101, 0, 0, 0}, {-100, 0, 0, 0}, 0},       // -50 - -50, not -50 - -51
-        {{0, 0, 100, 0}, {0, 0, 103, 0}, 1},         // 51 - 50
+        {{0, 0, 101, 0}, {1, 0, 102, 0}, 1},    // 51 - 50
+        {{-101, 0, 0, 0}, {-100, 0, 0, 0}, 0},  // -50 - -50, not -50 - -51
+        {{0, 0, 100, 0}, {0, 0, 103, 0}, 1},    // 51 - 50
     };
     for (const Case& c : cases) {
         RECT reference = c.before;

@@ -1,0 +1,20 @@
+#include "AppLayer/GuiDialogMode.h"
+
+#include "AppLayer/FileTimeJob.h"
+#include "AppLayer/GuiMainDialog.h"
+#include "AppLayer/GuiProfile.h"
+#include "AppLayer/StartUp.h"
+
+namespace AppLayer {
+
+int RunDialogMode(FileTimeJob& job, bool sourceUnreadable) {
+    GuiMainDialog dialog(GuiProfileRecord(), job.configProfile);
+    dialog.SetSettings(&job.settings);
+    dialog.StartUp();
+    if (!dialog.Show()) return kExitDone;
+    if (sourceUnreadable) dialog.WarnSourceUnreadable(job.sourcePath);
+    dialog.RunMessageLoop();
+    return kExitDone;
+}
+
+}  // namespace AppLayer
