@@ -15,6 +15,7 @@
 #include "RawLayer/RawFile.h"
 #include "RawLayer/RawLanguageTexts.h"
 #include "RawLayer/RawPath.h"
+#include "RawLayer/RawPhaseClock.h"
 #include "RawLayer/RawShell.h"
 #include "RawLayer/RawSpecialPath.h"
 #include "WinLayer/WinCalls.h"
@@ -454,9 +455,11 @@ int RunDialogMode(FileTimeJob& job, bool sourceUnreadable) {
     GuiMainDialog dialog(GuiProfileRecord(), job.configProfile);
     dialog.SetSettings(&job.settings);
     dialog.StartUp();
+    KAIRODEX_PHASE("texts looked up, laid out");
     if (!dialog.Show()) return kExitDone;
     if (sourceUnreadable) dialog.WarnSourceUnreadable(job.sourcePath);
     dialog.RunMessageLoop();
+    KAIRODEX_PHASE("message loop ended");
     return kExitDone;
 }
 

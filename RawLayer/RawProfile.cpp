@@ -5,6 +5,7 @@
 #include "RawLayer/RawFile.h"
 #include "RawLayer/RawHandleOwner.h"
 #include "RawLayer/RawLineFile.h"
+#include "RawLayer/RawPhaseClock.h"
 
 namespace RawLayer {
 
@@ -248,6 +249,7 @@ bool RawProfile::WriteSection(const RawParameterList& list, const RawString& sec
     if (!turn.Held()) return false;
     for (int mode = 0; mode < kReadModes; ++mode) {
         const SaveResult result = SaveInMode(list, section, static_cast<ReadMode>(mode));
+        KAIRODEX_PHASE("profile section written");
         if (result != SaveResult::Retry) return result == SaveResult::Saved;
     }
     return false;
