@@ -389,6 +389,7 @@ void GuiMainDialog::SaveState() {
 
 void GuiMainDialog::OnCreateWindow() {
     for (WinView* control : controls_.InOrder()) control->Create(this);
+    ShowSettings();
 }
 
 // The groups first, in their order, then the controls; a moved control is drawn anew.

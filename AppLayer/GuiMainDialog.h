@@ -100,7 +100,6 @@ public:
     void PlaceWindow(const RECT& client);
 
     LRESULT OnCommand(int code) override;
-    void OnCreated() override;
     LRESULT OnChildNotify(WinLayer::WinView* child, int code) override;
     bool AdjustTrackLimits(SIZE& shrink, SIZE& growth) override;
     void LayoutChildren() override;
@@ -129,6 +128,7 @@ private:
     RECT PlaceGroups(int gap);
 
     void HandleCommand(WinLayer::WinView* source, int code);
+    void ShowSettings();
     void ShowValue();
     void SetRow(GuiTimeRow& row, uint16_t flag, bool set);
     void SetCheck(WinLayer::WinCheckBox& check, bool set);

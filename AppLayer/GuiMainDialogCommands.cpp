@@ -79,7 +79,9 @@ LRESULT GuiMainDialog::OnChildNotify(WinView* child, int code) {
 }
 
 // The initial update: check boxes and rows from the flags, the boxes from the value.
-void GuiMainDialog::OnCreated() {
+// The controls take the settings before the window is first shown and painted, so the time
+// boxes never show their templates.
+void GuiMainDialog::ShowSettings() {
     if (!settings_) return;
     const uint16_t chosen = settings_->flags;
     SetRow(controls_.date, UseDate, chosen & UseDate);

@@ -11,6 +11,7 @@
 #include "RawLayer/RawFile.h"
 #include "RawLayer/RawLanguageTexts.h"
 #include "RawLayer/RawPath.h"
+#include "RawLayer/RawPhaseClock.h"
 #include "RawLayer/RawProfile.h"
 #include "RawLayer/RawSpecialPath.h"
 #include "RawLayer/RawThreadDump.h"
@@ -143,14 +144,20 @@ StartResult LoadSettings(const RawString& mainProfilePath, const RawParameterLis
     RawString guiProfilePath = mainProfilePath;
     RawString configPath = mainProfilePath;
     ReadCommonSection(mainProfilePath, guiProfilePath, configPath);
+    KAIRODEX_PHASE("main profile read");
     RawLayer::RawLanguageTexts& texts = RawLayer::LanguageTexts();
     texts.FindLanguageFile(RawLayer::DirectoryOf(configPath));
     texts.LoadLanguageMap();
+    KAIRODEX_PHASE("language file found, map read");
     LoadGuiProfile(guiProfilePath);
-    return FillJob(Job(), configPath, parameters) ? StartResult::Continue : StartResult::SourceUnreadable;
+    KAIRODEX_PHASE("GUI profile and language section read");
+    const bool filled = FillJob(Job(), configPath, parameters);
+    KAIRODEX_PHASE("job filled");
+    return filled ? StartResult::Continue : StartResult::SourceUnreadable;
 }
 
 int ProgramEntry(HINSTANCE instance) {
+    KAIRODEX_PHASE("program entry");
     RawLayer::InstallThreadDump();
     RawParameterList parameters;
     StartResult start = StartUp(instance, parameters);
@@ -166,7 +173,10 @@ int RunCommandLineMode(const FileTimeJob& job, StartResult start) {
     // Without a journal there would be no way back: the run is refused.
     FileTimeJournal journal;
     if (!journal.Begin(JournalFolder())) return kExitNoJournal;
-    return ApplyToAll(job.settings, job.targets, nullptr, &journal) == 0 ? kExitDone : kExitFilesFailed;
+    KAIRODEX_PHASE("journal begun");
+    const uint32_t failed = ApplyToAll(job.settings, job.targets, nullptr, &journal);
+    KAIRODEX_PHASE("files applied");
+    return failed == 0 ? kExitDone : kExitFilesFailed;
 }
 
 int RunUndoMode(const FileTimeJob& job) {

@@ -4,6 +4,7 @@
 #include "RawLayer/RawFile.h"
 #include "RawLayer/RawLineFile.h"
 #include "RawLayer/RawPath.h"
+#include "RawLayer/RawPhaseClock.h"
 #include "RawLayer/RawProfile.h"
 #include "RawLayer/RawScopedLock.h"
 #include "RawLayer/RawSpecialPath.h"
@@ -186,6 +187,7 @@ void RawLanguageTexts::SaveTexts() {
     RawParameterListSort byKey(merged);
     merged.Sort(byKey);
     RawProfile(filePath_).WriteSection(merged, currentSection_);
+    KAIRODEX_PHASE("language texts saved");
 }
 
 RawString RawLanguageTexts::ChooseLanguage(int32_t position) {

@@ -5,6 +5,7 @@
 #include "RawLayer/RawFile.h"
 #include "RawLayer/RawHandleOwner.h"
 #include "RawLayer/RawLineFile.h"
+#include "RawLayer/RawPhaseClock.h"
 
 namespace RawLayer {
 
@@ -105,6 +106,12 @@ bool IsAscii(const RawString& text) {
     return true;
 }
 
+// The same units meaning the same text: of one encoding, or both plain ASCII (a file's ASCII
+// lines come tagged as ANSI bytes).
+bool SameUnits(const RawString& a, const RawString& b) {
+    return a.Equals(b) && (a.Encoding() == b.Encoding() || (IsAscii(a) && IsAscii(b)));
+}
+
 // A file whose bytes decode as no known text is written in the ANSI code page, and is read
 // again by guessing from its bytes: new non-ASCII text there could come back as other
 // characters. Texts read from the file (kept as its own bytes, tagged Ansi) go back unchanged.
@@ -134,15 +141,35 @@ void ParseEntries(const RawString& line, RawParameterList& list) {
     }
 }
 
-void ParseSections(RawLineFile& reader, RawParameterList& list, const RawString& section) {
+// Returns how many headers named the section; exactHeaders counts those that name it with the
+// same units, as a save would write it.
+int32_t ParseSections(RawLineFile& reader, RawParameterList& list, const RawString& section, int32_t* exactHeaders) {
+    int32_t headers = 0;
     LineRecord line = reader.NextLine();
     while (line.found && !IsSectionHeader(line.text)) line = reader.NextLine();
     while (line.found) {
-        const bool wanted = SameName(line.text, 1, SectionNameEnd(line.text), section);
+        const int32_t nameEnd = SectionNameEnd(line.text);
+        const bool wanted = SameName(line.text, 1, nameEnd, section);
+        if (wanted) ++headers;
+        if (wanted && SameUnits(RawString::FromRange(line.text, 1, nameEnd), section)) {
+            ++*exactHeaders;
+        }
         for (line = reader.NextLine(); line.found && !IsSectionHeader(line.text); line = reader.NextLine()) {
             if (wanted) ParseEntries(line.text, list);
         }
     }
+    return headers;
+}
+
+// Same names and values in the same order, each of the same encoding or plain ASCII.
+bool SameEntries(const RawParameterList& a, const RawParameterList& b) {
+    if (a.Count() != b.Count()) return false;
+    auto other = b.begin();
+    for (const RawParameterUnit& unit : a) {
+        if (!SameUnits(unit.name, other->name) || !SameUnits(unit.value, other->value)) return false;
+        ++other;
+    }
+    return true;
 }
 
 void WriteEntries(RawLineFile& writer, const RawParameterList& list, const RawString& section) {
@@ -244,24 +271,44 @@ bool RawProfile::ReadsBackAlike(const RawString& written) const {
 }
 
 bool RawProfile::ReadSection(RawParameterList& list, const RawString& section) {
+    int32_t exactHeaders = 0;
+    ReadCounted(list, section, &exactHeaders);
+    return list.Count() > 0;
+}
+
+// True when the whole file was read and one header named the section; a read that stopped
+// early (a line too long, a read error) cannot say the section is whole.
+bool RawProfile::ReadCounted(RawParameterList& list, const RawString& section, int32_t* exactHeaders) {
+    int32_t headers = 0;
     for (int mode = 0; mode < kReadModes; ++mode) {
         list.Reset();
         RawLineFile reader(filePath_, bufferSize_);
         PrepareReader(reader, static_cast<ReadMode>(mode));
         if (!reader.OpenRead()) return false;
         Remember(reader);
-        ParseSections(reader, list, section);
-        if (reader.State() != LineFileState::ConversionFailed) break;
+        *exactHeaders = 0;
+        headers = ParseSections(reader, list, section, exactHeaders);
+        if (reader.State() != LineFileState::ConversionFailed) return reader.Close() && headers == 1;
     }
-    return list.Count() > 0;
+    return false;
+}
+
+// The file already holds the section as a save would write it: one header, the same entries.
+bool RawProfile::HoldsSection(const RawParameterList& list, const RawString& section) {
+    RawParameterList stored;
+    int32_t exactHeaders = 0;
+    return ReadCounted(stored, section, &exactHeaders) && exactHeaders == 1 && SameEntries(stored, list);
 }
 
 bool RawProfile::WriteSection(const RawParameterList& list, const RawString& section) {
     if (filePath_.IsEmpty()) return false;
     const SaveTurn turn(filePath_);
     if (!turn.Held()) return false;
+    // Nothing to change: the file, and its last-write time, stay as they are.
+    if (HoldsSection(list, section)) return true;
     for (int mode = 0; mode < kReadModes; ++mode) {
         const SaveResult result = SaveInMode(list, section, static_cast<ReadMode>(mode));
+        KAIRODEX_PHASE("profile section written");
         if (result != SaveResult::Retry) return result == SaveResult::Saved;
     }
     return false;

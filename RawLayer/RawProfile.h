@@ -41,8 +41,9 @@ public:
     // file order. True when the list holds at least one entry.
     bool ReadSection(RawParameterList& list, const RawString& section);
     // Replaces the section by the list's entries (at its first occurrence; later occurrences are
-    // dropped) or appends it. True only when the new file was moved into place; on false the
-    // file is unchanged and no temporary file is left.
+    // dropped) or appends it. True only when the new file was moved into place, or when the file
+    // already held the section so (one header as given, the same entries): then it is not
+    // touched. On false the file is unchanged and no temporary file is left.
     bool WriteSection(const RawParameterList& list, const RawString& section);
     // The key's value in the section (an empty value counts as found), else defaultValue.
     RawString GetValue(const RawString& section, const RawString& key, const RawString& defaultValue);
@@ -57,6 +58,8 @@ private:
     enum class SaveResult { Saved, Failed, Retry };
 
     void PrepareReader(RawLineFile& reader, ReadMode mode) const;
+    bool ReadCounted(RawParameterList& list, const RawString& section, int32_t* exactHeaders);
+    bool HoldsSection(const RawParameterList& list, const RawString& section);
     void Remember(const RawLineFile& reader);
     StringEncoding WriteEncoding() const;
     bool ReadsBackAlike(const RawString& written) const;

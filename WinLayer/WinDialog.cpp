@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "RawLayer/RawPhaseClock.h"
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinGdiObjects.h"
@@ -193,10 +194,13 @@ bool WinDialog::Show() {
         SetWindow(nullptr);
         return false;
     }
+    KAIRODEX_PHASE("window and controls created");
     ShowWindow(window, showCommand);
     UpdateWindow(window);
+    KAIRODEX_PHASE("shown and painted (UpdateWindow)");
     UpdatePreTranslateFlag();
     OnCreated();
+    KAIRODEX_PHASE("initial update");
     return true;
 }
 
@@ -230,6 +234,7 @@ int WinDialog::RunLoop() {
         if (PreTranslated(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
+        KAIRODEX_PHASE_WHEN_PAINTED(Window(), "first complete paint");
     }
     return got < 0 ? -1 : static_cast<int>(message.wParam);
 }

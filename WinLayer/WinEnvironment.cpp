@@ -1,5 +1,7 @@
 #include "WinLayer/WinEnvironment.h"
 
+#include "RawLayer/RawPhaseClock.h"
+
 namespace WinLayer {
 
 namespace {
@@ -10,7 +12,10 @@ WinEnvironment::WinEnvironment()
     : instance_(GetModuleHandleW(nullptr)), defaultDescription_(WinFont::DefaultLogFont()), standardGap_(kDefaultGap) {}
 
 const WinFont& WinEnvironment::DefaultFont() const {
-    if (!defaultFont_) defaultFont_ = std::make_unique<WinFont>(defaultDescription_);
+    if (!defaultFont_) {
+        defaultFont_ = std::make_unique<WinFont>(defaultDescription_);
+        KAIRODEX_PHASE("default font made");
+    }
     return *defaultFont_;
 }
 

@@ -3,6 +3,8 @@
 // or until the process ends (a program that exits on its first paint). Then asks the window to
 // close and waits for the process.
 // Usage: StartTimer <command line>   Prints the seconds; exit code 0 on success.
+// With KAIRODEX_PHASE_LOG set (the phase table of the benchmark build), the moment the process
+// was started goes to that file first, as the program's own phase marks follow it there.
 #include <windows.h>
 
 #include <cstdio>
@@ -28,6 +30,30 @@ BOOL CALLBACK FindUnpainted(HWND window, LPARAM lParam) {
     if (!IsWindowVisible(window) || !GetUpdateRect(window, nullptr, FALSE)) return TRUE;
     *reinterpret_cast<bool*>(lParam) = true;
     return FALSE;
+}
+
+// The wall-clock time in FILETIME ticks, the clock of the phase marks.
+unsigned long long Now() {
+    using PreciseTime = VOID(WINAPI*)(LPFILETIME);
+    static const auto precise = reinterpret_cast<PreciseTime>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+    FILETIME now = {};
+    if (precise) {
+        precise(&now);
+    } else {
+        GetSystemTimeAsFileTime(&now);
+    }
+    return (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+void NoteStart(unsigned long long started) {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"KAIRODEX_PHASE_LOG", path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    if (FILE* file = _wfopen(path, L"w")) {
+        std::fprintf(file, "process started\t%llu\n", started);
+        std::fclose(file);
+    }
 }
 
 bool Painted(HWND window) {
@@ -56,10 +82,12 @@ int wmain() {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
+    const unsigned long long started = Now();
     QueryPerformanceCounter(&start);
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         return 3;
     }
+    NoteStart(started);
     Search search = {process.dwProcessId, nullptr};
     bool ended = false;
     for (DWORD waited = 0; waited < 60000; waited += 1) {

@@ -341,3 +341,44 @@ TEST(GuiMainDialogLayout, PictureOfTheDialogAtItsSizeAndAtTwiceItsSize) {
     const RECT& grown = fixture.Controls().targetBox.viewRect;
     EXPECT_EQ(twice.Pixel(grown.right - 5, grown.bottom - 5), normal.Pixel(target.left + 5, target.top + 5));
 }
+
+namespace {
+
+// What the controls hold as the dialog is first shown: WM_SHOWWINDOW comes before any paint.
+struct AtFirstShow {
+    GuiMainControls* controls = nullptr;
+    std::vector<std::string> boxes;
+    bool msecEnabled = true;
+};
+AtFirstShow* g_atFirstShow = nullptr;
+
+LRESULT CALLBACK NoteFirstShow(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    AtFirstShow& seen = *g_atFirstShow;
+    const HWND box = seen.controls->date.box.Window();
+    if (code == HC_ACTION && call->message == WM_SHOWWINDOW && call->wParam && seen.boxes.empty() && box &&
+        GetParent(box) == call->hwnd) {
+        for (GuiTimeRow* row : TimeRows(*seen.controls)) seen.boxes.push_back(Shown(row->box));
+        seen.msecEnabled = IsWindowEnabled(seen.controls->msec.box.Window()) != 0;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+// The boxes never show their templates: the settings are in the controls before the first show.
+TEST(GuiMainDialogLayout, TheFirstShowHasTheSettingsNotTheTemplates) {
+    MainDialogFixture fixture((kPartMask & ~UseMSec) | SetLastWrite);
+    AtFirstShow seen;
+    seen.controls = &fixture.Controls();
+    g_atFirstShow = &seen;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, NoteFirstShow, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    fixture.dialog->StartUp();
+    const bool shown = fixture.dialog->Show();
+    UnhookWindowsHookEx(hook);
+    g_atFirstShow = nullptr;
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(seen.boxes, (std::vector<std::string>{"2001/02/03", "04:05:06", "789"}));
+    EXPECT_FALSE(seen.msecEnabled);
+}

@@ -239,6 +239,20 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
     return FALSE;
 }
 
+BOOL CALLBACK FindUnpainted(HWND window, LPARAM param) {
+    if (!IsWindowVisible(window) || !GetUpdateRect(window, nullptr, FALSE)) return TRUE;
+    *reinterpret_cast<bool*>(param) = true;
+    return FALSE;
+}
+
+// Nothing left to paint: the dialog lays its controls out as it is shown and paints them then,
+// so a window that is visible may not have its layout yet.
+bool Painted(HWND window) {
+    bool unpainted = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+    if (!unpainted) EnumChildWindows(window, FindUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+    return !unpainted;
+}
+
 }  // namespace
 
 RunningProgram::RunningProgram(const Sandbox& box, const std::wstring& arguments, const std::wstring& folder) {
@@ -278,13 +292,15 @@ RunningProgram::~RunningProgram() {
 }
 
 HWND RunningProgram::MainWindow(DWORD waitMilliseconds) {
+    HWND found = nullptr;
     for (DWORD waited = 0; process_ && waited < waitMilliseconds; waited += 50) {
         WindowSearch search{processId_, false, nullptr, nullptr};
         EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found) return search.found;
+        found = search.found;
+        if (found && Painted(found)) return found;
         if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) return nullptr;
     }
-    return nullptr;
+    return found;
 }
 
 bool RunningProgram::WaitForExit(DWORD waitMilliseconds) {

@@ -67,8 +67,9 @@ public:
 
     bool Started() const { return process_ != nullptr; }
     DWORD Id() const { return processId_; }
-    // The visible top-level window of class and title "Kairodex" of this process; null when none
-    // came within the time limit.
+    // The visible top-level window of class and title "Kairodex" of this process, once it has
+    // nothing left to paint (shown, laid out and painted) or at the time limit; null when none
+    // came within it.
     HWND MainWindow(DWORD waitMilliseconds = 30000);
     // Waits for the end; false when it did not end in time.
     bool WaitForExit(DWORD waitMilliseconds = 30000);

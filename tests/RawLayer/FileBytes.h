@@ -38,4 +38,23 @@ inline bool IsPlainFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// 2001-01-01: a last-write time that no write during a test gives, so a test can tell whether
+// the file was written since it was backdated.
+constexpr FILETIME kBackdated = {0xC89DC000u, 0x01C07385u};
+
+inline bool Backdate(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool done = SetFileTime(file, nullptr, nullptr, &kBackdated);
+    CloseHandle(file);
+    return done;
+}
+
+inline bool StillBackdated(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+           CompareFileTime(&data.ftLastWriteTime, &kBackdated) == 0;
+}
+
 }  // namespace FileBytes

@@ -43,6 +43,7 @@ public:
         store.SetFilePath(Raw(path_));
     }
     std::string Read() const { return FileBytes::Read(path_); }
+    const std::wstring& Path() const { return path_; }
 
     RawLanguageTexts store;
 
@@ -270,4 +271,26 @@ TEST(RawLanguageTexts, TextMapServesDisplayTextsAndSavesOnRelease) {
                   huge + "\r\nMapTest_Title=Two\\nLines \\\\ one\r\n\r\n");
     store.SetFilePath(RawString());
     store.SelectSection(RawString());
+}
+
+// A file that holds every text is only read: choosing its section and the dialogs' saves leave
+// its bytes and last-write time alone; so does choosing a section that is there but empty
+// before any table is registered, which each start does.
+TEST(RawLanguageTexts, AFileThatHoldsEveryTextIsNotRewritten) {
+    static const RawLocaleRecord table[] = {{"DateTag", "Date:"}, {"TimeTag", "Time:"}, {"", ""}};
+    const std::string full = "[Default]\r\nMainDlg_TimeTag=Zeit:\r\nMainDlg_DateTag=Datum:\r\n";
+    const std::string empty = "[LangMap]\r\nEnglish=1033\r\n[Default]\r\n\r\n";
+    for (const std::string& content : {full, empty}) {
+        LanguageFile file(content);
+        ASSERT_TRUE(FileBytes::Backdate(file.Path()));
+        file.store.SelectSection("Default");
+        file.store.RegisterTexts("MainDlg", table);
+        if (content == full) {
+            EXPECT_EQ(Bytes(file.store.GetText("MainDlg", "DateTag")), "Datum:");
+            EXPECT_EQ(Bytes(file.store.GetText("MainDlg", "TimeTag")), "Zeit:");
+        }
+        file.store.SaveTexts();
+        EXPECT_EQ(file.Read(), content);
+        EXPECT_TRUE(FileBytes::StillBackdated(file.Path())) << content;
+    }
 }

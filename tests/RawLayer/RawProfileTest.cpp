@@ -365,3 +365,41 @@ TEST_F(RawProfileTest, AKilledSaveLeavesTheOldFileOrTheWholeNewOne) {
 }
 
 }  // namespace
+
+// A save of what the file already holds leaves it alone, its bytes and its last-write time;
+// whatever a save would change (a value, the order, the header's spelling, a second header, a
+// missing section) is written.
+TEST_F(RawProfileTest, SavesOnlyWhatWouldChange) {
+    const struct {
+        const char* content;
+        const char* section;
+        std::vector<std::pair<const char*, const char*>> entries;
+        bool written;
+    } cases[] = {
+        {"[Main]\r\nRect=1,2\r\nTop=3\r\n\r\n[Other]\r\nk=v\r\n", "Main", {{"Rect", "1,2"}, {"Top", "3"}}, false},
+        {"[Default]\r\n\r\n[LangMap]\r\nx=1\r\n", "Default", {}, false},
+        {"[Main]\r\nRect=1,2\r\nTop=3\r\n", "Main", {{"Rect", "1,2"}, {"Top", "4"}}, true},
+        {"[Main]\r\nRect=1,2\r\nTop=3\r\n", "Main", {{"Top", "3"}, {"Rect", "1,2"}}, true},
+        {"[Main]\r\nRect=1,2\r\nTop=3\r\n", "Main", {{"Rect", "1,2"}}, true},
+        {"[main]\r\nRect=1,2\r\n", "Main", {{"Rect", "1,2"}}, true},
+        {"[Main]\r\nRect=1,2\r\n[Main]\r\n", "Main", {{"Rect", "1,2"}}, true},
+        {"[Other]\r\n", "Main", {}, true},
+    };
+    for (const auto& item : cases) {
+        RawProfile profile = Profile(item.content);
+        ASSERT_TRUE(FileBytes::Backdate(Path()));
+        RawParameterList list;
+        for (const auto& [name, value] : item.entries) list.Add(name, value);
+        EXPECT_TRUE(profile.WriteSection(list, item.section)) << item.content;
+        EXPECT_EQ(FileBytes::StillBackdated(Path()), !item.written) << item.content;
+        if (!item.written) {
+            EXPECT_EQ(Content(), item.content);
+        }
+    }
+    RawProfile profile = Profile("[Common]\r\nProgram=Kairodex\r\n");
+    ASSERT_TRUE(FileBytes::Backdate(Path()));
+    EXPECT_TRUE(profile.SetValue("Common", "Program", "Kairodex"));
+    EXPECT_TRUE(FileBytes::StillBackdated(Path()));
+    EXPECT_TRUE(profile.SetValue("Common", "Program", "Other"));
+    EXPECT_EQ(Content(), "[Common]\r\nProgram=Other\r\n\r\n");
+}
