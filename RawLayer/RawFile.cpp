@@ -23,11 +23,9 @@ bool CreateDirectoryOnly(const RawString& path) {
     return CreateDirectoryW(WideText(path).Get(), nullptr) != FALSE;
 }
 
-// A read-only file is not replaced, as on Windows (Wine would rename over it).
-bool IsReadOnly(DWORD attributes) {
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) return false;
-    SetLastError(ERROR_ACCESS_DENIED);
-    return true;
+bool SetAttributesAt(const RawString& path, DWORD attributes) {
+    if (UsesNarrowCall(path.NativeCallForm())) return SetFileAttributesA(NarrowText(path), attributes) != FALSE;
+    return SetFileAttributesW(WideText(path).Get(), attributes) != FALSE;
 }
 
 }  // namespace
@@ -75,21 +73,19 @@ bool MoveOver(const RawString& newFile, const RawString& target) {
     if (!StepAllowed(FileStep::Replace)) return false;
     constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     constexpr DWORD kMove = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (UsesNarrowCall(NativeCallForm(newFile, target))) {
-        const DWORD attributes = GetFileAttributesA(NarrowText(target));
-        if (IsReadOnly(attributes)) return false;
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept) != 0) {
-            SetFileAttributesA(NarrowText(newFile), attributes & kKept);
+    const DWORD attributes = FileAttributes(target);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        // A read-only file is not replaced, as on Windows (Wine would rename over it).
+        if (attributes & FILE_ATTRIBUTE_READONLY) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
         }
+        if (attributes & kKept) SetAttributesAt(newFile, attributes & kKept);
+    }
+    if (UsesNarrowCall(NativeCallForm(newFile, target))) {
         return MoveFileExA(NarrowText(newFile), NarrowText(target), kMove) != FALSE;
     }
-    const WideText wideNew(newFile), wideTarget(target);
-    const DWORD attributes = GetFileAttributesW(wideTarget.Get());
-    if (IsReadOnly(attributes)) return false;
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept) != 0) {
-        SetFileAttributesW(wideNew.Get(), attributes & kKept);
-    }
-    return MoveFileExW(wideNew.Get(), wideTarget.Get(), kMove) != FALSE;
+    return MoveFileExW(WideText(newFile).Get(), WideText(target).Get(), kMove) != FALSE;
 }
 
 bool ReplaceWith(const RawString& target, const RawString& newFile, const RawString& backupName) {
