@@ -46,14 +46,33 @@ FILETIME TimeOf(uint64_t count) {
     return FILETIME{static_cast<DWORD>(count & 0xFFFFFFFFu), static_cast<DWORD>(count >> 32)};
 }
 
-void AppendCount(RawString& text, uint64_t count) {
+// Writes count in decimal at out; returns the digits written.
+int32_t WriteCount(char* out, uint64_t count) {
     char digits[kMaxCountDigits];
     int32_t length = 0;
     do {
         digits[length++] = static_cast<char>('0' + count % 10);
         count /= 10;
     } while (count != 0);
-    while (length > 0) text.Append(static_cast<uint8_t>(digits[--length]));
+    for (int32_t index = 0; index < length; ++index) out[index] = digits[length - 1 - index];
+    return length;
+}
+
+// Appends the line to text (UTF-8): the path converted once, the counts written into one
+// buffer and appended with it, since a run formats a line for every file.
+void AppendJournalLine(RawString& text, const JournalLine& line, bool withLineEnd) {
+    char counts[kCounts * (kMaxCountDigits + 1) + 2];
+    int32_t length = 0;
+    for (const FILETIME* time : {&line.old.creation, &line.changed.creation, &line.old.lastWrite,
+                                 &line.changed.lastWrite, &line.old.lastAccess, &line.changed.lastAccess}) {
+        counts[length++] = '\t';
+        length += WriteCount(counts + length, CountOf(*time));
+    }
+    if (withLineEnd) {
+        counts[length++] = '\r';
+        counts[length++] = '\n';
+    }
+    text.Concat(line.path, RawString::MakeView(counts, length, RawLayer::Utf8));
 }
 
 // Only digits, at most what 64 bits hold.
@@ -142,12 +161,7 @@ uint32_t NoteFailure(const RawString& shownPath, FailedFiles* failed, ApplyRunCo
 
 RawString FormatJournalLine(const JournalLine& line) {
     RawString text(RawLayer::Utf8, line.path.Length() + kCounts * (kMaxCountDigits + 1));
-    text.Concat(line.path);
-    for (const FILETIME* time : {&line.old.creation, &line.changed.creation, &line.old.lastWrite,
-                                 &line.changed.lastWrite, &line.old.lastAccess, &line.changed.lastAccess}) {
-        text.Append('\t');
-        AppendCount(text, CountOf(*time));
-    }
+    AppendJournalLine(text, line, false);
     return text;
 }
 
@@ -236,7 +250,7 @@ bool FileTimeJournal::WriteBatch() {
     int32_t lines = 0;
     for (const Held& held : held_) {
         if (!IsChanged(held.line)) continue;
-        text.Concat(FormatJournalLine(held.line), RawString("\r\n"));
+        AppendJournalLine(text, held.line, true);
         ++lines;
     }
     if (lines == 0) return true;
