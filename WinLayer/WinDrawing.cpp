@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "WinLayer/WinCalls.h"
+#include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinView.h"
 
 namespace WinLayer {
@@ -163,7 +164,11 @@ RECT PlaceTextVertically(HDC dc, const RawLayer::RawString& text, RECT inner, ui
     return inner;
 }
 
-// ---- OffscreenSurface ----
+// ---- LentMemoryDC, OffscreenSurface ----
+
+LentMemoryDC::LentMemoryDC() : dc_(Environment().LendMemoryContext()) {}
+
+LentMemoryDC::~LentMemoryDC() { Environment().TakeBackMemoryContext(dc_); }
 
 namespace {
 
@@ -197,7 +202,6 @@ OffscreenSurface::OffscreenSurface(HDC target, const RECT& targetRect, SIZE bitm
     : target_(target),
       targetRect_(targetRect),
       size_(bitmapSize),
-      memory_(target),
       bitmap_(memory_.Get() ? MakeBitmap(target, bitmapSize) : nullptr),
       selection_(memory_.Get(), bitmap_.Get()) {}
 

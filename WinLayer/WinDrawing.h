@@ -56,9 +56,23 @@ UINT AlignedTextFormat(uint16_t alignment);
 RECT PlaceTextVertically(HDC dc, const RawLayer::RawString& text, RECT inner, uint16_t alignment, LONG textHeight,
                          UINT format);
 
+// A memory context lent by the environment (WinEnvironment::LendMemoryContext) for the life of
+// the object, given back in the state it was lent in.
+class LentMemoryDC {
+public:
+    LentMemoryDC();
+    ~LentMemoryDC();
+    LentMemoryDC(const LentMemoryDC&) = delete;
+    LentMemoryDC& operator=(const LentMemoryDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
 // A memory context with a bitmap of its own size for drawing off screen, then copying to a
 // rectangle of the target context (stretched with halftoning when the sizes differ). The
-// surface owns its context and bitmap; the target context must outlive it.
+// surface owns its bitmap and borrows its context; the target context must outlive it.
 class OffscreenSurface {
 public:
     OffscreenSurface(HDC target, const RECT& targetRect, SIZE bitmapSize);
@@ -80,7 +94,7 @@ private:
     HDC target_;
     RECT targetRect_;
     SIZE size_;
-    MemoryDC memory_;
+    LentMemoryDC memory_;
     OwnedBitmap bitmap_;
     SelectedObject selection_;  // after bitmap_: put back before the bitmap is deleted
 };

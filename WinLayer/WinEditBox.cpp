@@ -6,6 +6,7 @@
 #include "RawLayer/RawCodeUnits.h"
 #include "RawLayer/RawDroppedFiles.h"
 #include "WinLayer/WinCalls.h"
+#include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinGdiObjects.h"
 
 namespace WinLayer {
@@ -36,10 +37,10 @@ RawString Units(const wchar_t* units) { return RawString::FromWide(units); }
 // The height of "A" in font on the screen: the height of one line.
 int32_t MeasureLineHeight(const WinFont& font) {
     static const RawString kLetter("A");
-    WindowDC dc(nullptr);
-    SelectedObject selection(dc.Get(), font.Handle());
+    const HDC dc = Environment().MeasuringContext();
+    SelectedObject selection(dc, font.Handle());
     RECT rect = {0, 0, 0, 0};
-    MeasureTextRange(dc.Get(), kLetter, 0, 1, rect, kLineHeightFormat);
+    MeasureTextRange(dc, kLetter, 0, 1, rect, kLineHeightFormat);
     return std::max<int32_t>(rect.bottom - rect.top, 0);
 }
 
@@ -397,11 +398,11 @@ int32_t WinEditBox::EnsureLineHeight() {
 // their windows exist. A height that cannot be measured leaves the measured text height.
 void WinEditBox::MeasureText(RECT& rect) const {
     const RawString display = MakeDisplayText(RawString(Property().text, RawLayer::Wide), editFlags);
-    WindowDC dc(Window());
-    SelectedObject font(dc.Get(), ResolvedFont().Handle());
+    const HDC dc = Environment().MeasuringContext();
+    SelectedObject font(dc, ResolvedFont().Handle());
     rect = {0, 0, kMeasureExtent, kMeasureExtent};
     const UINT format = (alignment & kAlignMultiLine) ? kFitMultiLineFormat : kFitFormat;
-    MeasureTextRange(dc.Get(), display, 0, display.Length(), rect, format);
+    MeasureTextRange(dc, display, 0, display.Length(), rect, format);
     const int32_t height = lineHeight > 0 ? lineHeight : MeasureLineHeight(ResolvedFont());
     if (height > 0) rect.bottom = (rect.bottom - rect.top) / height * (height + lineGap) + rect.top;
 }

@@ -11,6 +11,40 @@ constexpr int kDefaultGap = 4;
 WinEnvironment::WinEnvironment()
     : instance_(GetModuleHandleW(nullptr)), defaultDescription_(WinFont::DefaultLogFont()), standardGap_(kDefaultGap) {}
 
+WinEnvironment::~WinEnvironment() {
+    if (measuringContext_) DeleteDC(measuringContext_);
+    for (HDC context : spareContexts_) DeleteDC(context);
+}
+
+HDC WinEnvironment::LendMemoryContext() {
+    HDC context = nullptr;
+    if (!spareContexts_.empty()) {
+        context = spareContexts_.back();
+        spareContexts_.pop_back();
+    } else {
+        context = CreateCompatibleDC(nullptr);
+    }
+    if (context && SaveDC(context) == 0) {
+        DeleteDC(context);
+        return nullptr;
+    }
+    return context;
+}
+
+void WinEnvironment::TakeBackMemoryContext(HDC context) {
+    if (!context) return;
+    if (RestoreDC(context, -1)) {
+        spareContexts_.push_back(context);
+    } else {
+        DeleteDC(context);  // its state is unknown: not lent again
+    }
+}
+
+HDC WinEnvironment::MeasuringContext() const {
+    if (!measuringContext_) measuringContext_ = CreateCompatibleDC(nullptr);
+    return measuringContext_;
+}
+
 const WinFont& WinEnvironment::DefaultFont() const {
     if (!defaultFont_) {
         defaultFont_ = std::make_unique<WinFont>(defaultDescription_);

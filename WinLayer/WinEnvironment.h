@@ -16,6 +16,7 @@ namespace WinLayer {
 class WinEnvironment {
 public:
     WinEnvironment();
+    ~WinEnvironment();
     WinEnvironment(const WinEnvironment&) = delete;
     WinEnvironment& operator=(const WinEnvironment&) = delete;
 
@@ -39,6 +40,19 @@ public:
     int StandardGap() const { return standardGap_; }
     void SetStandardGap(int gap) { standardGap_ = gap; }
 
+    // A memory context compatible with the screen, for measuring text, made at first use and
+    // kept: a window's own context costs a round trip to the display each time, and a measure
+    // needs only the font. Callers select what they need and put it back. Deleted with the
+    // record, so not counted among the live GDI objects.
+    HDC MeasuringContext() const;
+    // Memory contexts compatible with the screen for drawing off screen, lent and taken back:
+    // making one costs a round trip to the display each time, and every paint of a control
+    // needs one. A context comes back in the state it was lent in. For the window thread only;
+    // deleted with the record, so not counted among the live GDI objects. Null when none
+    // could be made.
+    HDC LendMemoryContext();
+    void TakeBackMemoryContext(HDC context);
+
     // Class names and window texts are converted to this encoding before a platform call.
     RawLayer::StringEncoding TextEncoding() const { return RawLayer::Utf8; }
 
@@ -48,6 +62,8 @@ private:
     mutable std::unique_ptr<WinFont> defaultFont_;         // made from defaultDescription_ at first use
     std::vector<std::unique_ptr<WinFont>> replacedFonts_;  // handed out once; deleted with the record
     int standardGap_;
+    mutable HDC measuringContext_ = nullptr;
+    std::vector<HDC> spareContexts_;  // lent ones are not here
 };
 
 WinEnvironment& Environment();

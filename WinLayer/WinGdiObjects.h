@@ -51,23 +51,6 @@ private:
     HDC dc_;
 };
 
-// A memory device context compatible with another: CreateCompatibleDC / DeleteDC.
-class MemoryDC {
-public:
-    explicit MemoryDC(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {
-        if (dc_) ++LiveGdiObjects();
-    }
-    ~MemoryDC() {
-        if (dc_ && DeleteDC(dc_)) --LiveGdiObjects();
-    }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
 // Owner of one pen, brush or bitmap: DeleteObject. Null when its creation failed.
 template <class Handle>
 class GdiObject {

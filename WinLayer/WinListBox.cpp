@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "WinLayer/WinDrawing.h"
+#include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinGdiObjects.h"
 #include "WinLayer/WinRect.h"
 #include "WinLayer/WinScrollCodes.h"
@@ -152,10 +153,10 @@ void WinListBox::ComputeContentRect(HDC dc) {
 // those never measured or for which NeedsMeasure answers yes.
 void WinListBox::MeasureItems(bool all) {
     measuring_ = true;
-    WindowDC dc(Window());
-    SelectedObject font(dc.Get(), ResolvedFont().Handle());
-    ComputeContentRect(dc.Get());
-    BeginMeasure(dc.Get());
+    const HDC dc = Environment().MeasuringContext();
+    SelectedObject font(dc, ResolvedFont().Handle());
+    ComputeContentRect(dc);
+    BeginMeasure(dc);
     rows_.clear();
     rows_.reserve(static_cast<size_t>(list.items.Count()));
     int32_t y = 0;
@@ -168,7 +169,7 @@ void WinListBox::MeasureItems(bool all) {
             size = {0, 0};
             item.flags &= ~kItemMeasured;  // measured again when shown
         } else if (all || !(item.flags & kItemMeasured) || NeedsMeasure(item, index)) {
-            size = MeasureItem(dc.Get(), item, index, list.visibleWidth);
+            size = MeasureItem(dc, item, index, list.visibleWidth);
             item.flags |= kItemMeasured;
         }
         size = {std::max<LONG>(0, size.cx), std::max<LONG>(0, size.cy)};
@@ -177,9 +178,9 @@ void WinListBox::MeasureItems(bool all) {
         width = std::max<int32_t>(width, size.cx);
     }
     const int32_t special =
-        (list.flags & kListNoSpecialRow) ? 0 : std::max(0, MeasureRow(dc.Get(), kSpecialRow, width));
+        (list.flags & kListNoSpecialRow) ? 0 : std::max(0, MeasureRow(dc, kSpecialRow, width));
     list.specialRect = {0, y, width, y + special};
-    EndMeasure(dc.Get());
+    EndMeasure(dc);
     list.contentWidth = width;
     list.contentHeight = y + special;
     measuredCount_ = list.items.Count();

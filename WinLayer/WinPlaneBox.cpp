@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "WinLayer/WinDrawContext.h"
+#include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinGdiObjects.h"
 #include "WinLayer/WinRect.h"
 #include "WinLayer/WinScrollCodes.h"
@@ -137,11 +138,11 @@ LRESULT WinPlaneBox::OnWheel(WPARAM wParam) {
 
 void WinPlaneBox::Remeasure(bool invalidate) {
     planeFlags &= ~kPlaneMeasureAgain;
-    WindowDC dc(Window());
-    SelectedObject font(dc.Get(), ResolvedFont().Handle());
-    SetTextAlign(dc.Get(), 0);
+    const HDC dc = Environment().MeasuringContext();
+    SelectedObject font(dc, ResolvedFont().Handle());
+    SetTextAlign(dc, 0);
     ComputeContentRect();
-    const SIZE size = MeasureContent(dc.Get(), contentRect);
+    const SIZE size = MeasureContent(dc, contentRect);
     contentWidth = size.cx;
     contentHeight = size.cy;
     const int32_t visibleWidth = VisibleWidth();

@@ -96,11 +96,11 @@ bool WinViewStyle::UpdateWindowText() const {
 
 void WinViewFitting::MeasureText(RECT& rect) const {
     RawString text(link_.property->text, Environment().TextEncoding());
-    WindowDC dc(*link_.window);
-    SelectedObject font(dc.Get(), link_.property->ResolvedFont().Handle());
+    const HDC dc = Environment().MeasuringContext();
+    SelectedObject font(dc, link_.property->ResolvedFont().Handle());
     rect = {0, 0, kMeasureExtent, kMeasureExtent};
     UINT format = (alignment & kAlignMultiLine) ? kMeasureMultiLineFormat : kMeasureFormat;
-    MeasureTextRange(dc.Get(), text, 0, text.Length(), rect, format);
+    MeasureTextRange(dc, text, 0, text.Length(), rect, format);
 }
 
 void WinViewFitting::AdjustOuterRect(RECT& rect) const {

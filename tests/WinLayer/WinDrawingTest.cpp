@@ -139,7 +139,17 @@ TEST(WinDrawing, OffscreenSurfaceLoadsAndStoresWithAndWithoutStretching) {
         EXPECT_FALSE(surface.Store());
     }
     EXPECT_EQ(canvas.Pixel(0, 0), kBack);
-    EXPECT_EQ(LiveGdiObjects(), live);
+    // The memory context is lent again, in the state it was first lent in.
+    HDC lent = nullptr;
+    {
+        OffscreenSurface first(canvas.Get(), {0, 0, 2, 2}, {2, 2});
+        lent = first.Get();
+        SetTextColor(lent, RGB(255, 0, 0));
+    }
+    OffscreenSurface again(canvas.Get(), {0, 0, 2, 2}, {2, 2});
+    EXPECT_EQ(again.Get(), lent);
+    EXPECT_EQ(GetTextColor(again.Get()), RGB(0, 0, 0));
+    EXPECT_EQ(LiveGdiObjects(), live + 1);  // the bitmap of the surface still standing
 }
 
 TEST(WinDrawing, TextIsPlacedByTheVerticalAlignment) {
