@@ -9,6 +9,7 @@
 #include "AppLayer/GuiSelectDialog.h"
 #include "GuiMainDialogFixture.h"
 #include "GuiSelectTestSupport.h"
+#include "RealInput.h"
 #include "WinLayer/WinTestScript.h"
 
 using namespace AppLayer;
@@ -42,17 +43,7 @@ bool Above(HWND upper, HWND lower) {
     return false;
 }
 
-// A left click as the mouse makes it: through the system's input queue, to whatever window
-// stands at the point.
-void RealClick(POINT at) {
-    SetCursorPos(at.x, at.y);
-    INPUT input[2] = {};
-    input[0].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].type = INPUT_MOUSE;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, input, sizeof(INPUT));
-}
+using TestSupport::RealClick;
 
 void PressSpace(const WinLayer::WinView& button) { PostMessageA(button.Window(), WM_KEYDOWN, VK_SPACE, 0); }
 

@@ -263,8 +263,45 @@ TEST(HostileInputFuzz, DateTimeAndMillisecondTexts) {
     });
 }
 
-// -O offsets: once their parser exists, a target here formats a random valid offset, parses it
-// back to itself, and feeds guarded random text to the parser.
+// -O offsets: a valid offset parses to its ticks, and one made invalid by a unit more does not;
+// any text either fails or gives ticks that a shift there and back returns exactly.
+TEST(HostileInputFuzz, OffsetTexts) {
+    Fuzz("offset texts", 2000, [](Random& random, int) {
+        const char* sign = random.Pick({"", "+", "-"});
+        const uint64_t days = random.OneIn(2) ? 0 : random.Below(10000000);
+        const uint64_t hours = random.Below(24), minutes = random.Below(60), seconds = random.Below(60);
+        const uint64_t milliseconds = random.Below(1000);
+        const bool withDays = days > 0 || random.OneIn(4), withMs = random.OneIn(2);
+        char dayPart[16] = "", msPart[8] = "", text[48];
+        if (withDays) std::snprintf(dayPart, sizeof dayPart, "%llu.", static_cast<unsigned long long>(days));
+        if (withMs) std::snprintf(msPart, sizeof msPart, ".%03llu", static_cast<unsigned long long>(milliseconds));
+        std::snprintf(text, sizeof text, "%s%s%0*llu:%02llu:%02llu%s", sign, dayPart, random.OneIn(2) ? 1 : 2,
+                      static_cast<unsigned long long>(hours), static_cast<unsigned long long>(minutes),
+                      static_cast<unsigned long long>(seconds), msPart);
+        const int64_t total = static_cast<int64_t>((((days * 24 + hours) * 60 + minutes) * 60 + seconds) * 10000000 +
+                                                   (withMs ? milliseconds : 0) * 10000);
+        int64_t ticks = 0;
+        EXPECT_TRUE(AppLayer::ParseOffset(RawString(text), ticks) && ticks == (*sign == '-' ? -total : total)) << text;
+        char spoilt[56];
+        std::snprintf(spoilt, sizeof spoilt, "%s%s", text, random.Pick({"0", ":", ".", " ", "5"}));
+        EXPECT_FALSE(AppLayer::ParseOffset(RawString(spoilt), ticks)) << spoilt;
+
+        const std::string bytes =
+            random.OneIn(3) ? RandomBytes(random, 32) : Encode(RandomText(random, 24, true), Utf8);
+        GuardedBytes guarded(bytes);
+        if (AppLayer::ParseOffset(GuardedView(guarded, bytes.size(), random.Pick({Utf8, Wide, ShiftJis})), ticks)) {
+            const uint64_t count =
+                (uint64_t(random.Next()) << 32 | random.Next()) % 2000000000000000000ull;  // up to the year 7938
+            const FILETIME time = {static_cast<DWORD>(count), static_cast<DWORD>(count >> 32)};
+            FILETIME there = {}, back = {};
+            if (AppLayer::ShiftFileTime(time, ticks, there)) {
+                EXPECT_TRUE(AppLayer::ShiftFileTime(there, -ticks, back));
+                EXPECT_TRUE(back.dwLowDateTime == time.dwLowDateTime && back.dwHighDateTime == time.dwHighDateTime);
+            }
+        }
+        return false;
+    });
+}
 
 // Line files in every encoding: random bytes behind any mark, cut mid-unit, with NULs, now and
 // then a line of a megabyte. Reading ends, every line fits in what the file holds, positions

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "EndToEnd/KairodexProcess.h"
+#include "RealInput.h"
 
 namespace EndToEnd {
 namespace {
@@ -54,8 +55,9 @@ int FilesAt(const std::wstring& folder, uint64_t time) {
 }  // namespace
 
 // A drop that takes a while: the window answers, its title counts the files, and Escape stops
-// it with a message of how many were changed; the rest keep their times.
-TEST(DesktopDrop, ALargeTreeShowsItsProgressAndStopsOnEscape) {
+// it with a message of how many were changed; the rest keep their times. A second drop stops
+// at a click of the mouse on Close, and the program goes on.
+TEST(DesktopDrop, ALargeTreeShowsItsProgressAndStopsOnEscapeOrAClickOnClose) {
     Sandbox box;
     constexpr int kFiles = 20000;
     ASSERT_TRUE(MakeManyFiles(box, L"many", kFiles)) << "the host did not make the files";
@@ -79,6 +81,23 @@ TEST(DesktopDrop, ALargeTreeShowsItsProgressAndStopsOnEscape) {
     EXPECT_GT(changed, 0);
     EXPECT_LT(changed, kFiles);
     EXPECT_EQ(Narrow(AwaitText(window, L"Kairodex")), "Kairodex");
+
+    ASSERT_TRUE(DropFromDesktop(GetDlgItem(window, kTargetBox), {box.Path(L"many")}, &why)) << why;
+    ASSERT_TRUE(Await([&] { return WindowTextOf(window).compare(0, progress.size(), progress) == 0; }, 30000))
+        << "no progress in the second drop";
+    ASSERT_TRUE(Await(
+        [&] {
+            SetForegroundWindow(window);
+            return GetForegroundWindow() == window;
+        },
+        5000))
+        << "the dialog is not in front";
+    TestSupport::RealClick(TestSupport::CentreOf(GetDlgItem(window, kCloseButton)));
+    ASSERT_TRUE(program.AwaitBox()) << "no message after the click on Close";
+    ASSERT_EQ(program.boxes.size(), 2u);
+    EXPECT_NE(program.boxes[1].find(L"Stopped: the times of "), std::wstring::npos) << Narrow(program.boxes[1]);
+    EXPECT_EQ(Narrow(AwaitText(window, L"Kairodex")), "Kairodex");
+    EXPECT_EQ(program.ExitCode(), static_cast<DWORD>(STILL_ACTIVE)) << "Close ended the program";
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(program.WaitForExit());
