@@ -92,8 +92,8 @@ def kairodex_argv(target):
 
 def window_start(program, env=ENV, argument=None):
     """Seconds from process start until its window is visible and painted, timed by StartTimer."""
-    command = windows_path(program) + ("" if argument is None else " " + argument)
-    out = subprocess.run([WINE, START_TIMER, command], env=env, capture_output=True, text=True)
+    command = [windows_path(program)] + ([] if argument is None else [argument])
+    out = subprocess.run([WINE, START_TIMER] + command, env=env, capture_output=True, text=True)
     if out.returncode != 0:
         raise SystemExit("StartTimer failed (%d) for %s" % (out.returncode, program))
     return float(out.stdout.strip())
