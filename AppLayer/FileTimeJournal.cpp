@@ -47,13 +47,23 @@ FILETIME TimeOf(uint64_t count) {
 }
 
 // Writes count in decimal at out; returns the digits written.
+// The digits go in pieces of nine below 10^9, so only the pieces take a 64-bit division: a
+// 32-bit build divides 64 bits in a library call, and a run writes six counts for every file.
 int32_t WriteCount(char* out, uint64_t count) {
+    constexpr uint32_t kPiece = 1000000000;
     char digits[kMaxCountDigits];
     int32_t length = 0;
-    do {
-        digits[length++] = static_cast<char>('0' + count % 10);
-        count /= 10;
-    } while (count != 0);
+    for (;;) {
+        const uint64_t above = count / kPiece;
+        uint32_t piece = static_cast<uint32_t>(count - above * kPiece);
+        const bool last = above == 0;
+        for (int32_t index = 0; index < 9 && (!last || piece != 0 || index == 0); ++index) {
+            digits[length++] = static_cast<char>('0' + piece % 10);
+            piece /= 10;
+        }
+        if (last) break;
+        count = above;
+    }
     for (int32_t index = 0; index < length; ++index) out[index] = digits[length - 1 - index];
     return length;
 }

@@ -31,7 +31,7 @@ struct PendingRange {
 
 void RawListBody::NewBody() {
     body_ = new RawListStorage;
-    InitializeCriticalSection(&body_->lock);
+    InitializeSRWLock(&body_->lock);
     body_->shareCount = 0;
     body_->sentinel.previous = &body_->sentinel;
     body_->sentinel.next = &body_->sentinel;
@@ -42,7 +42,7 @@ void RawListBody::NewBody() {
 void RawListBody::ShareBody(const RawListBody& other) {
     RawListStorage* shared = other.body_;
     {
-        RawScopedLock lock(shared->lock);
+        RawScopedSlimLock lock(shared->lock);
         ++shared->shareCount;
     }
     body_ = shared;
@@ -52,13 +52,12 @@ void RawListBody::ReleaseBody() {
     if (!body_) return;
     int32_t holders;
     {
-        RawScopedLock lock(body_->lock);
+        RawScopedSlimLock lock(body_->lock);
         holders = body_->shareCount--;
     }
     if (holders == 0) {
         // Last holder: this handle's allocator disposes of what is left.
         while (body_->count > 0) Remove(FirstNode());
-        DeleteCriticalSection(&body_->lock);
         delete body_;
     }
     body_ = nullptr;

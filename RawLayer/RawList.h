@@ -18,7 +18,7 @@ struct RawListNode {
 };
 
 struct RawListStorage {
-    CRITICAL_SECTION lock;  // guards shareCount only
+    SRWLOCK lock;           // guards shareCount only
     int32_t shareCount;     // handles beyond the first
     RawListNode sentinel;
     int32_t count;

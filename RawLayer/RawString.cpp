@@ -34,13 +34,12 @@ RawStringBody* CreateBody(StringOwnership ownership, StringEncoding encoding) {
     body->buffer = g_zeroUnits;
     body->length = 0;
     body->capacity = 0;
-    InitializeCriticalSection(&body->lock);
+    InitializeSRWLock(&body->lock);
     body->shareCount = 0;
     return body;
 }
 
 void DestroyBody(RawStringBody* body) {
-    DeleteCriticalSection(&body->lock);
     if (body->ownership == Owned) ::operator delete(body->buffer);
     delete body;
 }
@@ -65,7 +64,7 @@ namespace {
 // The body itself with one more holder, or a new body converted into `encoding`.
 RawStringBody* ShareOrConvert(RawStringBody* source, StringEncoding encoding) {
     if (source->encoding == encoding && source->ownership != View) {
-        RawScopedLock lock(source->lock);
+        RawScopedSlimLock lock(source->lock);
         ++source->shareCount;
         return source;
     }
@@ -103,7 +102,7 @@ RawStringBody* RawString::NewBody(StringOwnership ownership, StringEncoding enco
 void RawString::ReleaseBody(RawStringBody* body) {
     int32_t before;
     {
-        RawScopedLock lock(body->lock);
+        RawScopedSlimLock lock(body->lock);
         before = body->shareCount;
         if (before > 0) --body->shareCount;
     }
@@ -188,7 +187,7 @@ void RawString::AssignFrom(const RawString& other, StringEncoding encoding) {
 void RawString::MakeWritable() {
     bool shared;
     {
-        RawScopedLock lock(body_->lock);
+        RawScopedSlimLock lock(body_->lock);
         shared = body_->shareCount > 0;
     }
     if (!shared && body_->ownership != Literal && body_->ownership != View) return;

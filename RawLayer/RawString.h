@@ -46,7 +46,7 @@ struct RawStringBody {
     void* buffer;
     int32_t length;
     int32_t capacity;
-    CRITICAL_SECTION lock;  // guards shareCount only
+    SRWLOCK lock;           // guards shareCount only
     int32_t shareCount;     // holders beyond the first
 };
 

@@ -321,7 +321,7 @@ def main():
         make_tree(trees["100k"], 1000, 100)
         if DROP_ONLY:
             rdrop = compare_drop("10,000", trees["10k"], 7)
-            rdrop100k = compare_drop("100,000", trees["100k"], 3)
+            rdrop100k = compare_drop("100,000", trees["100k"], 5)
             print("drop ratio 10k: %.2f, 100k: %.2f" % (rdrop, rdrop100k))
             return
         make_chain(trees["chain"], 1000)
@@ -347,7 +347,7 @@ def main():
 
         rdialog = compare_dialog_start()
         rdrop = compare_drop("10,000", trees["10k"], 7)
-        rdrop100k = compare_drop("100,000", trees["100k"], 3)
+        rdrop100k = compare_drop("100,000", trees["100k"], 5)
         rundo = compare_undo(trees["10k"], 5)
 
         m1k = peak_memory_kib(kairodex_argv(windows_path(trees["1k"])))

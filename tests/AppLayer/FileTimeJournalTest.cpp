@@ -90,15 +90,19 @@ TEST(FileTimeJournalLine, PathsAndEveryCountRoundTripAndBrokenLinesAreRefused) {
     const std::wstring paths[] = {L"C:\\plain.txt", L"C:\\with blanks\\a b .txt",
                                   L"\\\\?\\C:\\long\\\u00e9\u4e2d\U0001F600.txt", L"\\\\?\\UNC\\server\\share\\f",
                                   L"C:\\tab\there.txt"};
-    const uint64_t counts[] = {0, 1, 0xFFFFFFFFull, 0x100000000ull, 1ull << 63, UINT64_MAX};
-    for (size_t index = 0; index < std::size(paths); ++index) {
+    // With the edges of the nine-digit pieces the counts are written in, and zeros inside them.
+    const uint64_t counts[] = {0, 1, 0xFFFFFFFFull, 0x100000000ull, 1ull << 63, UINT64_MAX,
+                               999999999ull, 1000000000ull, 1000000000000000007ull, 10000000010000000001ull};
+    for (size_t index = 0; index < std::size(paths) * 2; ++index) {
         uint64_t c[6];
-        for (size_t k = 0; k < 6; ++k) c[k] = counts[(index + k) % 6];
+        for (size_t k = 0; k < 6; ++k) c[k] = counts[(index * 6 + k) % std::size(counts)];
         const JournalLine line{
-            Wide(paths[index]), {Ticks(c[0]), Ticks(c[1]), Ticks(c[2])}, {Ticks(c[3]), Ticks(c[4]), Ticks(c[5])}};
+            Wide(paths[index % std::size(paths)]),
+            {Ticks(c[0]), Ticks(c[1]), Ticks(c[2])},
+            {Ticks(c[3]), Ticks(c[4]), Ticks(c[5])}};
         JournalLine back;
         ASSERT_TRUE(ParseJournalLine(FormatJournalLine(line), back)) << index;
-        EXPECT_EQ(WideOf(back.path), paths[index]);
+        EXPECT_EQ(WideOf(back.path), paths[index % std::size(paths)]);
         for (const auto& [a, b] : {std::pair{&line.old.creation, &back.old.creation},
                                    {&line.old.lastAccess, &back.old.lastAccess},
                                    {&line.old.lastWrite, &back.old.lastWrite},
