@@ -31,7 +31,7 @@ struct PendingRange {
 
 void RawListBody::NewBody() {
     body_ = new RawListStorage;
-    InitializeSRWLock(&body_->lock);
+    body_->lock = 0;
     body_->shareCount = 0;
     body_->sentinel.previous = &body_->sentinel;
     body_->sentinel.next = &body_->sentinel;
@@ -42,7 +42,7 @@ void RawListBody::NewBody() {
 void RawListBody::ShareBody(const RawListBody& other) {
     RawListStorage* shared = other.body_;
     {
-        RawScopedSlimLock lock(shared->lock);
+        RawScopedSpinLock lock(shared->lock);
         ++shared->shareCount;
     }
     body_ = shared;
@@ -52,7 +52,7 @@ void RawListBody::ReleaseBody() {
     if (!body_) return;
     int32_t holders;
     {
-        RawScopedSlimLock lock(body_->lock);
+        RawScopedSpinLock lock(body_->lock);
         holders = body_->shareCount--;
     }
     if (holders == 0) {

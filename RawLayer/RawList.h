@@ -18,7 +18,7 @@ struct RawListNode {
 };
 
 struct RawListStorage {
-    SRWLOCK lock;           // guards shareCount only
+    volatile LONG lock;     // a spin lock guarding shareCount only
     int32_t shareCount;     // handles beyond the first
     RawListNode sentinel;
     int32_t count;

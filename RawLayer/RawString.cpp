@@ -34,7 +34,7 @@ RawStringBody* CreateBody(StringOwnership ownership, StringEncoding encoding) {
     body->buffer = g_zeroUnits;
     body->length = 0;
     body->capacity = 0;
-    InitializeSRWLock(&body->lock);
+    body->lock = 0;
     body->shareCount = 0;
     return body;
 }
@@ -64,7 +64,7 @@ namespace {
 // The body itself with one more holder, or a new body converted into `encoding`.
 RawStringBody* ShareOrConvert(RawStringBody* source, StringEncoding encoding) {
     if (source->encoding == encoding && source->ownership != View) {
-        RawScopedSlimLock lock(source->lock);
+        RawScopedSpinLock lock(source->lock);
         ++source->shareCount;
         return source;
     }
@@ -102,7 +102,7 @@ RawStringBody* RawString::NewBody(StringOwnership ownership, StringEncoding enco
 void RawString::ReleaseBody(RawStringBody* body) {
     int32_t before;
     {
-        RawScopedSlimLock lock(body->lock);
+        RawScopedSpinLock lock(body->lock);
         before = body->shareCount;
         if (before > 0) --body->shareCount;
     }
@@ -187,7 +187,7 @@ void RawString::AssignFrom(const RawString& other, StringEncoding encoding) {
 void RawString::MakeWritable() {
     bool shared;
     {
-        RawScopedSlimLock lock(body_->lock);
+        RawScopedSpinLock lock(body_->lock);
         shared = body_->shareCount > 0;
     }
     if (!shared && body_->ownership != Literal && body_->ownership != View) return;

@@ -46,7 +46,7 @@ struct RawStringBody {
     void* buffer;
     int32_t length;
     int32_t capacity;
-    SRWLOCK lock;           // guards shareCount only
+    volatile LONG lock;     // a spin lock guarding shareCount only
     int32_t shareCount;     // holders beyond the first
 };
 
