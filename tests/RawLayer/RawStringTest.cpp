@@ -564,3 +564,34 @@ TEST(RawStringEncoding, ByteOrderMarks) {
     }
     EXPECT_EQ(ByteOrderMarkOf(Ansi).length, 0);
 }
+
+namespace {
+
+constexpr int kCopyRounds = 100000;
+
+// Shares the string's body twice and lets both shares go, many times over.
+DWORD WINAPI CopyAndDropMany(LPVOID text) {
+    const RawString& source = *static_cast<const RawString*>(text);
+    for (int round = 0; round < kCopyRounds; ++round) {
+        RawString copy(source);
+        const RawString second(copy);
+    }
+    return 0;
+}
+
+}  // namespace
+
+// Handles of one body copied and dropped in four threads at once: every change of the share
+// count is made under the body's lock, so none is lost and the body outlives them all.
+TEST(RawString, CopiesFromManyThreadsKeepTheShareCountExact) {
+    const RawString text = RawString::FromWide(L"shared by threads");
+    HANDLE threads[4];
+    for (HANDLE& thread : threads) {
+        thread = CreateThread(nullptr, 0, &CopyAndDropMany, const_cast<RawString*>(&text), 0, nullptr);
+        ASSERT_NE(thread, nullptr);
+    }
+    EXPECT_EQ(WaitForMultipleObjects(4, threads, TRUE, 60000), WAIT_OBJECT_0);
+    for (HANDLE thread : threads) CloseHandle(thread);
+    EXPECT_EQ(text.ShareCount(), 0);
+    EXPECT_STREQ(text.WideUnits(), L"shared by threads");
+}
