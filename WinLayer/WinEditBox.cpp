@@ -6,7 +6,7 @@
 #include "RawLayer/RawCodeUnits.h"
 #include "RawLayer/RawDroppedFiles.h"
 #include "WinLayer/WinCalls.h"
-#include "WinLayer/WinEnvironment.h"
+#include "WinLayer/WinDrawing.h"
 #include "WinLayer/WinGdiObjects.h"
 
 namespace WinLayer {
@@ -37,7 +37,8 @@ RawString Units(const wchar_t* units) { return RawString::FromWide(units); }
 // The height of "A" in font on the screen: the height of one line.
 int32_t MeasureLineHeight(const WinFont& font) {
     static const RawString kLetter("A");
-    const HDC dc = Environment().MeasuringContext();
+    const LentMemoryDC lent;  // put back as it was lent
+    const HDC dc = lent.Get();
     SelectedObject selection(dc, font.Handle());
     RECT rect = {0, 0, 0, 0};
     MeasureTextRange(dc, kLetter, 0, 1, rect, kLineHeightFormat);
@@ -398,7 +399,8 @@ int32_t WinEditBox::EnsureLineHeight() {
 // their windows exist. A height that cannot be measured leaves the measured text height.
 void WinEditBox::MeasureText(RECT& rect) const {
     const RawString display = MakeDisplayText(RawString(Property().text, RawLayer::Wide), editFlags);
-    const HDC dc = Environment().MeasuringContext();
+    const LentMemoryDC lent;  // put back as it was lent
+    const HDC dc = lent.Get();
     SelectedObject font(dc, ResolvedFont().Handle());
     rect = {0, 0, kMeasureExtent, kMeasureExtent};
     const UINT format = (alignment & kAlignMultiLine) ? kFitMultiLineFormat : kFitFormat;

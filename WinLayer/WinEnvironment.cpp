@@ -12,7 +12,6 @@ WinEnvironment::WinEnvironment()
     : instance_(GetModuleHandleW(nullptr)), defaultDescription_(WinFont::DefaultLogFont()), standardGap_(kDefaultGap) {}
 
 WinEnvironment::~WinEnvironment() {
-    if (measuringContext_) DeleteDC(measuringContext_);
     for (HDC context : spareContexts_) DeleteDC(context);
 }
 
@@ -38,11 +37,6 @@ void WinEnvironment::TakeBackMemoryContext(HDC context) {
     } else {
         DeleteDC(context);  // its state is unknown: not lent again
     }
-}
-
-HDC WinEnvironment::MeasuringContext() const {
-    if (!measuringContext_) measuringContext_ = CreateCompatibleDC(nullptr);
-    return measuringContext_;
 }
 
 const WinFont& WinEnvironment::DefaultFont() const {

@@ -40,16 +40,12 @@ public:
     int StandardGap() const { return standardGap_; }
     void SetStandardGap(int gap) { standardGap_ = gap; }
 
-    // A memory context compatible with the screen, for measuring text, made at first use and
-    // kept: a window's own context costs a round trip to the display each time, and a measure
-    // needs only the font. Callers select what they need and put it back. Deleted with the
-    // record, so not counted among the live GDI objects.
-    HDC MeasuringContext() const;
-    // Memory contexts compatible with the screen for drawing off screen, lent and taken back:
-    // making one costs a round trip to the display each time, and every paint of a control
-    // needs one. A context comes back in the state it was lent in. For the window thread only;
-    // deleted with the record, so not counted among the live GDI objects. Null when none
-    // could be made.
+    // Memory contexts compatible with the screen for measuring text and drawing off screen,
+    // lent and taken back (WinDrawing's LentMemoryDC): a window's context or a new memory
+    // context costs a round trip to the display each time, and every measure and every paint
+    // of a control needs one. A context comes back in the state it was lent in. For the window
+    // thread only; deleted with the record, so not counted among the live GDI objects. Null
+    // when none could be made.
     HDC LendMemoryContext();
     void TakeBackMemoryContext(HDC context);
 
@@ -62,7 +58,6 @@ private:
     mutable std::unique_ptr<WinFont> defaultFont_;         // made from defaultDescription_ at first use
     std::vector<std::unique_ptr<WinFont>> replacedFonts_;  // handed out once; deleted with the record
     int standardGap_;
-    mutable HDC measuringContext_ = nullptr;
     std::vector<HDC> spareContexts_;  // lent ones are not here
 };
 

@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "WinLayer/WinDrawing.h"
-#include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinGdiObjects.h"
 #include "WinLayer/WinRect.h"
 #include "WinLayer/WinScrollCodes.h"
@@ -153,7 +152,8 @@ void WinListBox::ComputeContentRect(HDC dc) {
 // those never measured or for which NeedsMeasure answers yes.
 void WinListBox::MeasureItems(bool all) {
     measuring_ = true;
-    const HDC dc = Environment().MeasuringContext();
+    const LentMemoryDC lent;  // put back as it was lent
+    const HDC dc = lent.Get();
     SelectedObject font(dc, ResolvedFont().Handle());
     ComputeContentRect(dc);
     BeginMeasure(dc);

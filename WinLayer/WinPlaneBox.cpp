@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "WinLayer/WinDrawContext.h"
-#include "WinLayer/WinEnvironment.h"
+#include "WinLayer/WinDrawing.h"
 #include "WinLayer/WinGdiObjects.h"
 #include "WinLayer/WinRect.h"
 #include "WinLayer/WinScrollCodes.h"
@@ -138,7 +138,8 @@ LRESULT WinPlaneBox::OnWheel(WPARAM wParam) {
 
 void WinPlaneBox::Remeasure(bool invalidate) {
     planeFlags &= ~kPlaneMeasureAgain;
-    const HDC dc = Environment().MeasuringContext();
+    const LentMemoryDC lent;  // put back as it was lent
+    const HDC dc = lent.Get();
     SelectedObject font(dc, ResolvedFont().Handle());
     SetTextAlign(dc, 0);
     ComputeContentRect();

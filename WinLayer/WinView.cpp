@@ -4,6 +4,7 @@
 
 #include "RawLayer/RawScopedLock.h"
 #include "WinLayer/WinCalls.h"
+#include "WinLayer/WinDrawing.h"
 #include "WinLayer/WinEnvironment.h"
 #include "WinLayer/WinGdiObjects.h"
 #include "WinLayer/WinRect.h"
@@ -96,7 +97,8 @@ bool WinViewStyle::UpdateWindowText() const {
 
 void WinViewFitting::MeasureText(RECT& rect) const {
     RawString text(link_.property->text, Environment().TextEncoding());
-    const HDC dc = Environment().MeasuringContext();
+    const LentMemoryDC lent;  // put back as it was lent
+    const HDC dc = lent.Get();
     SelectedObject font(dc, link_.property->ResolvedFont().Handle());
     rect = {0, 0, kMeasureExtent, kMeasureExtent};
     UINT format = (alignment & kAlignMultiLine) ? kMeasureMultiLineFormat : kMeasureFormat;
