@@ -307,7 +307,8 @@ def main():
             "names": os.path.join(work, "names"),
             "1k": os.path.join(work, "t1k"),
         }
-        print("architecture: %s (%s)" % (ARCH, KAIRODEX))
+        print("architecture: %s (%s); processors: %d of %d" % (ARCH, KAIRODEX, len(os.sched_getaffinity(0)),
+                                                              os.cpu_count()))
         if PHASES_ONLY or DIALOG_ONLY:
             single = os.path.join(work, "one.txt")
             with open(single, "wb") as out:
