@@ -1,6 +1,8 @@
 // The floor for a windowed program's start: registers a class, creates, shows and paints one
 // window, and exits on its first WM_PAINT. With the argument "text" the paint also draws one
-// line in the message font, the floor for a window that shows any text.
+// line in the message font, the floor for a window that shows any text. With "keep" it makes
+// the window hidden and waits until it is ended: Wine's desktop process ends a few seconds after
+// the last window is gone, and a window program started then pays for starting it again.
 #include <windows.h>
 
 namespace {
@@ -44,7 +46,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show) 
     HWND window = CreateWindowExW(0, L"MinimalWindow", L"Minimal", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                   400, 300, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
-    ShowWindow(window, show);
+    if (!(commandLine && wcscmp(commandLine, L"keep") == 0)) ShowWindow(window, show);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     return 0;
