@@ -57,7 +57,12 @@ public:
         thread_ = std::thread([this] {
             HWND window = CreateWindowExW(0, L"STATIC", L"holder", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                           GetModuleHandleW(nullptr), nullptr);
-            held_ = window && OpenClipboard(window);
+            // Wine's desktop process, which serves the clipboard to X, may hold it for a moment
+            // after a put (once seen in a full run): the holder waits that out.
+            for (int attempt = 0; window && !held_ && attempt < 100; ++attempt) {
+                held_ = OpenClipboard(window) != FALSE;
+                if (!held_) Sleep(20);
+            }
             SetEvent(opened_);
             WaitForSingleObject(release_, INFINITE);
             if (held_) CloseClipboard();
