@@ -3,6 +3,8 @@
 
 #include <dbghelp.h>
 
+#include <string>
+
 #include "RawLayer/RawFile.h"
 #include "RawLayer/RawPath.h"
 #include "RawLayer/RawProductName.h"
@@ -45,6 +47,23 @@ SYSTEMTIME CurrentUtcTime() {
     return now;
 }
 
+// dbghelp is loaded at the first fault, not at every start: as an import it cost each start
+// more than all of the program's own work for one file. Taken from the system folder by full
+// path, so that a dbghelp.dll beside the program or in the current folder is not loaded.
+using DumpWriter = decltype(&MiniDumpWriteDump);
+
+DumpWriter LoadDumpWriter() {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    const std::wstring path = std::wstring(folder, length) + L"\\dbghelp.dll";
+    HMODULE module = LoadLibraryW(path.c_str());  // kept: the process is ending
+    if (!module) return nullptr;
+    // Through the generic function type, which GCC accepts as a cast between function types.
+    auto generic = reinterpret_cast<void (*)()>(GetProcAddress(module, "MiniDumpWriteDump"));
+    return reinterpret_cast<DumpWriter>(generic);
+}
+
 }  // namespace
 
 RawThreadHook::Handler* RawThreadHook::CurrentHandler() { return Slot().handler; }
@@ -84,12 +103,15 @@ void RawThreadDump::HandleFault(EXCEPTION_POINTERS* info) {
     exception.ThreadId = GetCurrentThreadId();
     exception.ExceptionPointers = info;
     exception.ClientPointers = TRUE;
+    // Without the writer no empty dump file is left behind.
+    const DumpWriter writeDump = LoadDumpWriter();
+    if (!writeDump) return;
     constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE;
     FileHandle file;
     file.Attach(OpenFile(path, kAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS, 0), kAccess);
     if (!file.IsOpen()) return;
-    MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file.Handle(), MiniDumpWithFullMemory,
-                      info ? &exception : nullptr, nullptr, nullptr);
+    writeDump(GetCurrentProcess(), GetCurrentProcessId(), file.Handle(), MiniDumpWithFullMemory,
+              info ? &exception : nullptr, nullptr, nullptr);
 }
 
 LONG WINAPI FaultFilter(EXCEPTION_POINTERS* info) {
