@@ -247,6 +247,9 @@ void GuiMainDialog::LookUpTexts() {
 
 void GuiMainDialog::StartUp() {
     const RECT client = BuildControls();
+    // The controls take their final places before their windows exist: moved later, on the
+    // shown window, each would be moved, clipped and painted again.
+    LayoutChildren();
     SetText(ProductName());
     PlaceWindow(client);
 }

@@ -344,11 +344,13 @@ TEST(GuiMainDialogLayout, PictureOfTheDialogAtItsSizeAndAtTwiceItsSize) {
 
 namespace {
 
-// What the controls hold as the dialog is first shown: WM_SHOWWINDOW comes before any paint.
+// What the controls hold as the dialog is first shown, and where their windows stand:
+// WM_SHOWWINDOW comes before any paint.
 struct AtFirstShow {
     GuiMainControls* controls = nullptr;
     std::vector<std::string> boxes;
     bool msecEnabled = true;
+    std::vector<RECT> places;
 };
 AtFirstShow* g_atFirstShow = nullptr;
 
@@ -360,6 +362,12 @@ LRESULT CALLBACK NoteFirstShow(int code, WPARAM wParam, LPARAM lParam) {
         GetParent(box) == call->hwnd) {
         for (GuiTimeRow* row : TimeRows(*seen.controls)) seen.boxes.push_back(Shown(row->box));
         seen.msecEnabled = IsWindowEnabled(seen.controls->msec.box.Window()) != 0;
+        for (WinLayer::WinView* control : seen.controls->InOrder()) {
+            RECT place = {};
+            GetWindowRect(control->Window(), &place);
+            MapWindowPoints(nullptr, call->hwnd, reinterpret_cast<POINT*>(&place), 2);
+            seen.places.push_back(place);
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -367,7 +375,8 @@ LRESULT CALLBACK NoteFirstShow(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 // The boxes never show their templates: the settings are in the controls before the first show.
-TEST(GuiMainDialogLayout, TheFirstShowHasTheSettingsNotTheTemplates) {
+// Nor is a control moved on the shown window: each stands in its final place already.
+TEST(GuiMainDialogLayout, TheFirstShowHasTheSettingsAndThePlacesNotTheTemplates) {
     MainDialogFixture fixture((kPartMask & ~UseMSec) | SetLastWrite);
     AtFirstShow seen;
     seen.controls = &fixture.Controls();
@@ -381,4 +390,9 @@ TEST(GuiMainDialogLayout, TheFirstShowHasTheSettingsNotTheTemplates) {
     ASSERT_TRUE(shown);
     EXPECT_EQ(seen.boxes, (std::vector<std::string>{"2001/02/03", "04:05:06", "789"}));
     EXPECT_FALSE(seen.msecEnabled);
+    const auto controls = fixture.Controls().InOrder();
+    ASSERT_EQ(seen.places.size(), controls.size());
+    for (size_t i = 0; i < controls.size(); ++i) {
+        EXPECT_TRUE(EqualRect(&seen.places[i], &controls[i]->viewRect)) << "control " << i;
+    }
 }
