@@ -211,14 +211,15 @@ TEST_F(CommandLine, MainProfileWithoutProgramIsRejected) {
 }
 
 // The window, drawing, shell, dialog and input method libraries cost more to load than the rest
-// of a start; the command-line mode needs none of them.
+// of a start; the command-line mode needs none of them, nor the crash dump's library before a
+// fault.
 TEST_F(CommandLine, CommandLineModeLoadsNoWindowOrShellLibrary) {
     MakeFile(L"file.txt", winter);
     std::vector<std::wstring> loaded = box.LoadedLibraries(L"-D 2024/09/07 -c -w -a file.txt");
     auto has = [&loaded](const wchar_t* name) { return std::find(loaded.begin(), loaded.end(), name) != loaded.end(); };
     ASSERT_TRUE(has(L"kernel32.dll")) << "no library seen: the listing itself failed";
-    for (const wchar_t* name :
-         {L"user32.dll", L"gdi32.dll", L"shell32.dll", L"comdlg32.dll", L"comctl32.dll", L"imm32.dll"}) {
+    for (const wchar_t* name : {L"user32.dll", L"gdi32.dll", L"shell32.dll", L"comdlg32.dll", L"comctl32.dll",
+                                L"imm32.dll", L"dbghelp.dll"}) {
         EXPECT_FALSE(has(name)) << "loaded " << std::string(name, name + wcslen(name));
     }
     EXPECT_NE(winter.lastWrite, GetTimes(box.Path(L"file.txt")).lastWrite) << "the run did not do its work";
