@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "RawLayer/RawProcedure.h"
+
 namespace RawLayer {
 namespace {
 
@@ -20,8 +22,7 @@ public:
         const DWORD length = GetEnvironmentVariableW(L"KAIRODEX_PHASE_LOG", path_, MAX_PATH);
         active_ = length > 0 && length < MAX_PATH;
         // Precise where the system has it (Windows 8 on, and Wine).
-        precise_ = reinterpret_cast<PreciseTime>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+        precise_ = ProcedureOf<PreciseTime>(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime");
     }
     ~PhaseLog() {
         Mark("singletons released");

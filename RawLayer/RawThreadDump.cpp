@@ -7,6 +7,7 @@
 
 #include "RawLayer/RawFile.h"
 #include "RawLayer/RawPath.h"
+#include "RawLayer/RawProcedure.h"
 #include "RawLayer/RawProductName.h"
 #include "RawLayer/RawSpecialPath.h"
 #include "RawLayer/RawTimeText.h"
@@ -57,11 +58,8 @@ DumpWriter LoadDumpWriter() {
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return nullptr;
     const std::wstring path = std::wstring(folder, length) + L"\\dbghelp.dll";
-    HMODULE module = LoadLibraryW(path.c_str());  // kept: the process is ending
-    if (!module) return nullptr;
-    // Through the generic function type, which GCC accepts as a cast between function types.
-    auto generic = reinterpret_cast<void (*)()>(GetProcAddress(module, "MiniDumpWriteDump"));
-    return reinterpret_cast<DumpWriter>(generic);
+    // Kept loaded: the process is ending.
+    return ProcedureOf<DumpWriter>(LoadLibraryW(path.c_str()), "MiniDumpWriteDump");
 }
 
 }  // namespace

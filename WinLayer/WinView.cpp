@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "RawLayer/RawProcedure.h"
 #include "RawLayer/RawScopedLock.h"
 #include "WinLayer/WinCalls.h"
 #include "WinLayer/WinDrawing.h"
@@ -31,21 +32,14 @@ struct SubclassCalls {
     DefaultProc defaultProc = nullptr;
 };
 
-template <class Proc>
-Proc ProcByOrdinal(HMODULE module, WORD ordinal) {
-    // Through the generic function type, which GCC accepts as a cast between function types.
-    auto generic = reinterpret_cast<void (*)()>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal)));
-    return reinterpret_cast<Proc>(generic);
-}
-
 const SubclassCalls& Subclassing() {
     static const SubclassCalls calls = [] {
         SubclassCalls loaded;
         HMODULE module = LoadLibraryW(L"comctl32.dll");  // kept for the life of the process
         if (!module) return loaded;
-        loaded.set = ProcByOrdinal<SubclassCalls::SetProc>(module, 410);
-        loaded.remove = ProcByOrdinal<SubclassCalls::RemoveProc>(module, 412);
-        loaded.defaultProc = ProcByOrdinal<SubclassCalls::DefaultProc>(module, 413);
+        loaded.set = RawLayer::ProcedureOf<SubclassCalls::SetProc>(module, MAKEINTRESOURCEA(410));
+        loaded.remove = RawLayer::ProcedureOf<SubclassCalls::RemoveProc>(module, MAKEINTRESOURCEA(412));
+        loaded.defaultProc = RawLayer::ProcedureOf<SubclassCalls::DefaultProc>(module, MAKEINTRESOURCEA(413));
         return loaded;
     }();
     return calls;
