@@ -3,7 +3,8 @@
 
 #include <dbghelp.h>
 
-#include <string>
+#include <cwchar>
+#include <iterator>
 
 #include "RawLayer/RawFile.h"
 #include "RawLayer/RawPath.h"
@@ -54,12 +55,14 @@ SYSTEMTIME CurrentUtcTime() {
 using DumpWriter = decltype(&MiniDumpWriteDump);
 
 DumpWriter LoadDumpWriter() {
-    wchar_t folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    const std::wstring path = std::wstring(folder, length) + L"\\dbghelp.dll";
+    // On the stack: a fault handler asks the heap for no more than it must.
+    static const wchar_t kName[] = L"\\dbghelp.dll";
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + std::size(kName) > MAX_PATH) return nullptr;
+    wmemcpy(path + length, kName, std::size(kName));
     // Kept loaded: the process is ending.
-    return ProcedureOf<DumpWriter>(LoadLibraryW(path.c_str()), "MiniDumpWriteDump");
+    return ProcedureOf<DumpWriter>(LoadLibraryW(path), "MiniDumpWriteDump");
 }
 
 }  // namespace
@@ -96,14 +99,14 @@ RawString RawThreadDump::MakeDumpPath(const SYSTEMTIME& utc) const {
 void RawThreadDump::HandleFault(EXCEPTION_POINTERS* info) {
     const RawString path = MakeDumpPath();
     if (path.IsEmpty()) return;
+    // Without the writer nothing is left behind, neither folders nor an empty dump file.
+    const DumpWriter writeDump = LoadDumpWriter();
+    if (!writeDump) return;
     CreateDirectories(DirectoryOf(path));
     MINIDUMP_EXCEPTION_INFORMATION exception = {};
     exception.ThreadId = GetCurrentThreadId();
     exception.ExceptionPointers = info;
     exception.ClientPointers = TRUE;
-    // Without the writer no empty dump file is left behind.
-    const DumpWriter writeDump = LoadDumpWriter();
-    if (!writeDump) return;
     constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE;
     FileHandle file;
     file.Attach(OpenFile(path, kAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS, 0), kAccess);

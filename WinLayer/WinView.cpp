@@ -36,7 +36,6 @@ const SubclassCalls& Subclassing() {
     static const SubclassCalls calls = [] {
         SubclassCalls loaded;
         HMODULE module = LoadLibraryW(L"comctl32.dll");  // kept for the life of the process
-        if (!module) return loaded;
         loaded.set = RawLayer::ProcedureOf<SubclassCalls::SetProc>(module, MAKEINTRESOURCEA(410));
         loaded.remove = RawLayer::ProcedureOf<SubclassCalls::RemoveProc>(module, MAKEINTRESOURCEA(412));
         loaded.defaultProc = RawLayer::ProcedureOf<SubclassCalls::DefaultProc>(module, MAKEINTRESOURCEA(413));
