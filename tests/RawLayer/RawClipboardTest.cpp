@@ -55,12 +55,16 @@ public:
     ClipboardHolder()
         : opened_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), release_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
         thread_ = std::thread([this] {
-            HWND window = CreateWindowExW(0, L"STATIC", L"holder", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                          GetModuleHandleW(nullptr), nullptr);
-            // Wine's desktop process, which serves the clipboard to X, may hold it for a moment
-            // after a put (once seen in a full run): the holder waits that out.
-            for (int attempt = 0; window && !held_ && attempt < 100; ++attempt) {
-                held_ = OpenClipboard(window) != FALSE;
+            // The window makes the hold another owner's. Wine's desktop process, which serves the
+            // clipboard to X, may hold it for a moment after a put, or be ending or starting as the
+            // window is made (each seen once in a full run): the holder waits either out.
+            HWND window = nullptr;
+            for (int attempt = 0; !held_ && attempt < 100; ++attempt) {
+                if (!window) {
+                    window = CreateWindowExW(0, L"STATIC", L"holder", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                             GetModuleHandleW(nullptr), nullptr);
+                }
+                held_ = window && OpenClipboard(window);
                 if (!held_) Sleep(20);
             }
             SetEvent(opened_);
